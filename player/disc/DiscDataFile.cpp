@@ -1,0 +1,198 @@
+#include "DiscDataFile.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "DiscModel.h"
+#include "TextCodec.h"
+
+namespace {
+
+const QString ArtistHeader = QStringLiteral("[Artist]");
+const QString TitleHeader = QStringLiteral("[Title]");
+const QString OrderHeader = QStringLiteral("[Order]");
+
+QString TrackHeader(int n)
+{
+    return QStringLiteral("[Track%1]").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+QString TwoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// Index of the line that follows the first line equal to header (ignoring letter case), or -1
+// when the header is missing or is the last line.
+qsizetype LineAfterHeader(const QStringList& lines, const QString& header)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).compare(header, Qt::CaseInsensitive) == 0)
+            return i + 1 < lines.size() ? i + 1 : -1;
+    }
+    return -1;
+}
+
+bool IsAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsLyricLine(const QString& line)
+{
+    return line.size() >= 6 && IsAsciiDigit(line[0]) && IsAsciiDigit(line[1]) && line[2] == u':' &&
+           IsAsciiDigit(line[3]) && IsAsciiDigit(line[4]) && line[5] == u':';
+}
+
+} // namespace
+
+QString CannotOpenMessage(const QString& fileName)
+{
+    return QStringLiteral("ファイル %1 は開けません").arg(fileName);
+}
+
+QString CannotCreateMessage(const QString& fileName)
+{
+    return QStringLiteral("ファイル %1 を作成できません").arg(fileName);
+}
+
+QString DiscDataFileName(const TDiscModel& model, const QString& programDir)
+{
+    return ResolveDataDir(model.DataDir(), programDir) +
+           QStringLiteral("%1").arg(model.DiscID(), 8, 16, QLatin1Char('0')).toUpper() +
+           QStringLiteral(".dat");
+}
+
+std::optional<QList<int>> ParseOrderLine(const QString& line, int trackCount)
+{
+    if (line.startsWith(u'-') || line.contains(QStringLiteral("--")))
+        return std::nullopt;
+    for (QChar c : line) {
+        if (!IsAsciiDigit(c) && c != u'-')
+            return std::nullopt;
+    }
+    QList<int> order;
+    for (const QString& part : line.split(u'-')) {
+        if (order.size() >= TDiscModel::MaxOrder)
+            break;
+        bool ok = false;
+        const qlonglong n = part.toLongLong(&ok);
+        if (ok && n >= 1 && n <= trackCount)
+            order.append(int(n));
+    }
+    return order;
+}
+
+void ApplyDiscDataLines(TDiscModel& model, const QStringList& lines)
+{
+    if (const qsizetype i = LineAfterHeader(lines, ArtistHeader); i >= 0)
+        model.SetArtist(lines.at(i));
+    if (const qsizetype i = LineAfterHeader(lines, TitleHeader); i >= 0)
+        model.SetTitle(lines.at(i));
+    if (const qsizetype i = LineAfterHeader(lines, OrderHeader); i >= 0) {
+        if (const auto order = ParseOrderLine(lines.at(i), model.TrackCount())) {
+            model.SetOrderCount(int(order->size()));
+            for (qsizetype k = 0; k < order->size(); ++k)
+                model.PlayOrder()[std::size_t(k)] = quint8(order->at(k));
+            model.CopyPlayToProgram();
+        }
+    }
+    for (int n = 1; n <= model.TrackCount(); ++n) {
+        const qsizetype nameLine = LineAfterHeader(lines, TrackHeader(n));
+        if (nameLine < 0)
+            continue;
+        TTrackData& track = model.Tracks(n);
+        track.Name = lines.at(nameLine);
+        bool taken = false;
+        for (qsizetype i = nameLine + 1; i < lines.size(); ++i) {
+            const QString& line = lines.at(i);
+            if (line.startsWith(u'['))
+                break;
+            if (!IsLyricLine(line))
+                continue;
+            if (!taken) {
+                track.Lyrics.clear();
+                taken = true;
+            }
+            const int minutes = line.left(2).toInt();
+            const int seconds = line.mid(3, 2).toInt();
+            track.Lyrics.append(TLyricEntry{line.mid(6), minutes * 60 + seconds});
+        }
+    }
+}
+
+std::optional<QString> LoadDiscData(TDiscModel& model, TTrackSource& source,
+                                    const QString& programDir)
+{
+    model.SetArtist(QStringLiteral("Artist"));
+    model.SetTitle(QStringLiteral("Title"));
+    model.FillTracks(source);
+    model.ResetOrders();
+
+    const QString fileName = DiscDataFileName(model, programDir);
+    QFile file(fileName);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return CannotOpenMessage(fileName);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return CannotOpenMessage(fileName);
+    // A NUL byte ends the text.
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        bytes.truncate(nul);
+    ApplyDiscDataLines(model, SplitLines(DecodeText(bytes)));
+    return std::nullopt;
+}
+
+QStringList DiscDataLines(const TDiscModel& model)
+{
+    QStringList lines;
+    lines << ArtistHeader << model.Artist() << QString();
+    lines << TitleHeader << model.Title() << QString();
+    QString order;
+    for (int i = 0; i < model.OrderCount(); ++i) {
+        if (i > 0)
+            order += u'-';
+        order += TwoDigits(model.ProgramOrder()[std::size_t(i)]);
+    }
+    lines << OrderHeader << order << QString();
+    for (int n = 1; n <= model.TrackCount(); ++n) {
+        const TTrackData& track = model.Tracks(n);
+        lines << TrackHeader(n) << track.Name << QString();
+        if (IsNoLyrics(track.Lyrics))
+            continue;
+        for (const TLyricEntry& entry : track.Lyrics) {
+            // Two digits each way cannot hold 100 minutes or more; such a time is kept as the
+            // latest one the form can hold rather than written as a line no reader accepts.
+            const int time = std::clamp(entry.Time, 0, 99 * 60 + 59);
+            lines << TwoDigits(time / 60) + u':' + TwoDigits(time % 60) + u':' + entry.Text;
+        }
+        lines << QString();
+    }
+    return lines;
+}
+
+std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& programDir)
+{
+    if (model.DiscID() == 0)
+        return std::nullopt;
+    const QString fileName = DiscDataFileName(model, programDir);
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
+
+    QByteArray bytes;
+    for (const QString& line : DiscDataLines(model)) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    // The new text goes to a temporary file that replaces the old one only when complete, so
+    // a failed write never damages what was saved before.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return CannotCreateMessage(fileName);
+    return std::nullopt;
+}

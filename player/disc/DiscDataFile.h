@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class TDiscModel;
+class TTrackSource;
+
+// The per-disc data file: artist, title, programme order, track names and timed lyric lines,
+// named after the disc's identity in the data directory.
+
+// <resolved data directory><8 upper-case hex digits>.dat
+QString DiscDataFileName(const TDiscModel& model, const QString& programDir);
+
+// Fills the track table from the device, sets every default, then reads the disc's file when it
+// exists. Returns the message to show when the file exists but cannot be read; the defaults
+// stand then. Never writes.
+std::optional<QString> LoadDiscData(TDiscModel& model, TTrackSource& source,
+                                    const QString& programDir);
+
+// Applies the lines of a disc data file to a model that holds its defaults.
+void ApplyDiscDataLines(TDiscModel& model, const QStringList& lines);
+
+// The file's lines, as written (without line ends).
+QStringList DiscDataLines(const TDiscModel& model);
+
+// Writes the file for the loaded disc, replacing the old one only once the new one is complete.
+// Does nothing while no disc is loaded. Returns the message to show when the file cannot be
+// written; the old file then stays as it was.
+std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& programDir);
+
+// Parses an order line; returns the numbers within 1..trackCount (at most 100), or nothing when
+// the line is not a valid order line.
+std::optional<QList<int>> ParseOrderLine(const QString& line, int trackCount);
+
+QString CannotOpenMessage(const QString& fileName);
+QString CannotCreateMessage(const QString& fileName);

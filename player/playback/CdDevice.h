@@ -1,0 +1,120 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+
+#include <QObject>
+#include <QStringList>
+
+#include "TrackSource.h"
+
+// The seven drive modes, in the order the player's status values use.
+// The player tells apart only Playing, Paused, Open and "anything else".
+enum class TDeviceMode
+{
+    NotReady,
+    Stopped,
+    Playing,
+    Recording,
+    Seeking,
+    Paused,
+    Open
+};
+
+// Result of a completed play, as delivered with its completion.
+enum class TNotifyResult
+{
+    Successful = 1,
+    Superseded = 2,
+    Aborted = 4,
+    Failure = 8
+};
+
+// The one device error callers catch: opening a drive failed.
+class EMCIDeviceError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One CD audio device, opened on one drive at a time.
+//
+// Every implementation keeps these rules; the playback logic is written against them only:
+// - All positions are TMSF (Tmsf.h); track lengths are MSF.
+// - OpenDevice throws EMCIDeviceError when the drive cannot be opened (also for an empty drive
+//   name). A device still open is closed first. Nothing else throws, except PauseDevice with no
+//   device open.
+// - DeviceMode is Open while the door is open or no disc is in the drive.
+// - CloseDevice does not stop the drive: a play goes on, and opening the same drive again
+//   reports Playing.
+// - PlayFrom/PlayTo set a value and a pending flag. PlayRange starts a play from PlayFrom when
+//   pending (else from the current position) to PlayTo when pending (else the end of the disc),
+//   clears both flags and returns at once; the values stay readable.
+// - Every PlayRange gets exactly one completion: Successful when the play reached its end;
+//   Superseded when a newer PlayRange replaced it; Aborted (never Successful) after StopDevice or
+//   PauseDevice; Failure when it could not run. Completions are delivered by emitting Notify
+//   from the event loop of the device's thread (never from inside a device call), after
+//   NotifyResult has been set to the result.
+// - The end of track t, that is TMSF (t, length of t), is a valid PlayTo and ends the play at the
+//   last frame of track t.
+// - Status queries that fail return 0 (mode NotReady); their failure is not reported.
+class CdDevice : public QObject, public TTrackSource
+{
+    Q_OBJECT
+public:
+    explicit CdDevice(QObject* parent = nullptr);
+    ~CdDevice() override;
+
+    // The drives in list order, each labelled as the drive list shows it. Stable for the
+    // device's lifetime.
+    virtual QStringList EnumerateCdDrives() = 0;
+    // Identity of the disc in the drive; no value when no disc can be read there.
+    virtual std::optional<quint32> DiscSerial(const QString& drive) = 0;
+
+    virtual void OpenDevice(const QString& drive) = 0;
+    virtual void CloseDevice() = 0;
+    virtual bool DeviceOpen() const = 0;
+
+    virtual TDeviceMode DeviceMode() = 0;
+    virtual int NumberOfTracks() = 0;
+    virtual bool IsAudioTrack(int track) = 0;
+    quint32 TrackStart(int track) override = 0;
+    quint32 TrackLength(int track) override = 0;
+    virtual quint32 CurrentPosition() = 0;
+
+    void SetPlayFrom(quint32 tmsf);
+    quint32 PlayFrom() const { return m_playFrom; }
+    bool PlayFromPending() const { return m_playFromPending; }
+    void SetPlayTo(quint32 tmsf);
+    quint32 PlayTo() const { return m_playTo; }
+    bool PlayToPending() const { return m_playToPending; }
+
+    // Starts a play with the pending positions; see the rules above.
+    void PlayRange();
+    virtual void StopDevice() = 0;
+    // Pauses a play, or resumes when paused; throws EMCIDeviceError with no device open.
+    virtual void PauseDevice() = 0;
+    virtual void OpenDoor() = 0;
+    virtual void CloseDoor() = 0;
+
+    TNotifyResult NotifyResult() const { return m_notifyResult; }
+
+Q_SIGNALS:
+    void Notify(TNotifyResult result);
+
+protected:
+    // Starts the play; from/to are empty when not pending.
+    virtual void StartPlay(std::optional<quint32> from, std::optional<quint32> to) = 0;
+    // Queues a completion: NotifyResult is set and Notify emitted later from the event loop.
+    // Safe to call from any thread.
+    void PostNotify(TNotifyResult result);
+
+private:
+    void DeliverNotify(TNotifyResult result);
+
+    quint32 m_playFrom = 0;
+    quint32 m_playTo = 0;
+    bool m_playFromPending = false;
+    bool m_playToPending = false;
+    TNotifyResult m_notifyResult = TNotifyResult::Successful;
+};

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into build/ (or $QLNX_BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${QLNX_BUILD_DIR:-build}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)"
