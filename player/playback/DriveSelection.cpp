@@ -1,0 +1,144 @@
+// Choosing the drive, recognising its disc and loading the disc's data.
+
+#include "PlaybackController.h"
+
+#include <QDateTime>
+
+#include "DiscDataFile.h"
+#include "DiscModel.h"
+#include "PlaybackDisplay.h"
+#include "Tmsf.h"
+
+namespace {
+const QString NotAvailableText = QStringLiteral("Not available");
+const QString NoCdText = QStringLiteral("No CD");
+const QString NotAudioText = QStringLiteral("Not audio CD");
+} // namespace
+
+void TPlaybackController::Startup(std::optional<quint32> seed)
+{
+    m_drives = m_device.EnumerateCdDrives();
+    m_display.SetDriveList(m_drives);
+    m_display.SetDriveItemIndex(0);
+    m_random.seed(seed.value_or(quint32(QDateTime::currentMSecsSinceEpoch())));
+    m_inTimer = false;
+    ResetDisplay();
+    m_display.EnableButtons(false);
+    for (int i = 0; i < m_drives.size(); ++i) {
+        m_display.SetDriveItemIndex(i);
+        if (OpenDrive(i))
+            break;
+    }
+    m_timer.setInterval(m_interval);
+    m_timer.start();
+}
+
+void TPlaybackController::ResetDisplay()
+{
+    m_model.SetDiscID(0);
+    m_display.ResetDisplay();
+}
+
+void TPlaybackController::ShowStateText(const QString& text)
+{
+    if (m_display.TitlePanelText() != text)
+        m_display.SetTitlePanelText(text);
+}
+
+QString TPlaybackController::DriveHint(int index) const
+{
+    QStringList parts;
+    for (int i = 0; i < m_drives.size(); ++i)
+        parts.append(i == index ? u'[' + m_drives.at(i) + u']' : m_drives.at(i));
+    return parts.join(u' ');
+}
+
+bool TPlaybackController::OpenDrive(int index)
+{
+    const QString drive = index >= 0 && index < m_drives.size() ? m_drives.at(index) : QString();
+    const std::optional<quint32> serial = m_device.DiscSerial(drive);
+    if (m_device.DeviceOpen()) {
+        if (index == m_driveIndex && serial && *serial == m_model.DiscID())
+            return false;
+        m_device.StopDevice();
+        m_device.CloseDevice();
+        ResetDisplay();
+        m_display.EnableButtons(false);
+    }
+    m_driveIndex = index;
+    try {
+        m_device.OpenDevice(drive);
+    } catch (const EMCIDeviceError&) {
+        ShowStateText(NotAvailableText);
+        return false;
+    }
+    m_display.SetTitlePanelHint(DriveHint(index));
+    if (m_device.DeviceMode() == TDeviceMode::Open) {
+        ShowStateText(NoCdText);
+        m_display.EnableEjectButton(true);
+        return false;
+    }
+    // A disc whose identity cannot be read yet is not ready: leave the disc unknown so the
+    // poll looks again, instead of loading it under a made-up identity.
+    if (!serial)
+        return false;
+    m_model.SetDiscID(*serial);
+
+    const int tracks = m_device.NumberOfTracks();
+    bool audio = false;
+    for (int n = 1; n <= tracks && !audio; ++n)
+        audio = m_device.IsAudioTrack(n);
+    if (!audio) {
+        ShowStateText(NotAudioText);
+        m_display.EnableEjectButton(true);
+        return false;
+    }
+
+    m_model.SetTrackCount(tracks);
+    if (const auto error = LoadDiscData(m_model, m_device, m_programDir))
+        m_display.ReportError(*error);
+    m_display.EnableButtons(true);
+
+    if (m_device.DeviceMode() == TDeviceMode::Playing) {
+        m_display.ShowPlayButton(false);
+        if (Checked(TPlayOption::Shuffle))
+            ShufflePlayOrder();
+        m_display.FillTrackList();
+        // Only a play whose track the order holds goes on; otherwise SyncOrderIndex has
+        // stopped the drive and cued entry 1, and starting it would contradict the Play
+        // button it shows.
+        if (SyncOrderIndex())
+            PlayCurrent();
+    } else {
+        m_display.ShowPlayButton(true);
+        if (Checked(TPlayOption::Shuffle))
+            ShufflePlayOrder();
+        m_display.FillTrackList();
+        SetOrderIndex(HasOrder() ? 1 : 0);
+        if (HasOrder())
+            SetStartPosition(EntryStart(1));
+    }
+    return true;
+}
+
+bool TPlaybackController::TryOtherDrives()
+{
+    const int current = m_driveIndex;
+    for (int i = current + 1; i < m_drives.size(); ++i) {
+        m_display.SetDriveItemIndex(i);
+        if (OpenDrive(i))
+            return true;
+    }
+    for (int i = 0; i <= current && i < m_drives.size(); ++i) {
+        m_display.SetDriveItemIndex(i);
+        if (OpenDrive(i))
+            return true;
+    }
+    return false;
+}
+
+void TPlaybackController::DriveComboChange(int index)
+{
+    if (index != m_driveIndex)
+        OpenDrive(index);
+}

@@ -1,0 +1,144 @@
+// The play order: runs of consecutive tracks, shuffling, and the modes that shape the order.
+
+#include "PlaybackController.h"
+
+#include "DiscModel.h"
+#include "PlaybackDisplay.h"
+#include "Tmsf.h"
+
+bool TPlaybackController::HasOrder() const
+{
+    return m_model.OrderCount() > 0;
+}
+
+int TPlaybackController::CurrentTrack() const
+{
+    if (m_orderIndex < 1 || m_orderIndex > m_model.OrderCount())
+        return 0;
+    return m_model.PlayOrder()[std::size_t(m_orderIndex - 1)];
+}
+
+quint32 TPlaybackController::EntryStart(int index) const
+{
+    return m_model.Tracks(m_model.PlayOrder()[std::size_t(index - 1)]).StartPos;
+}
+
+int TPlaybackController::NextIndex(int index) const
+{
+    return index < m_model.OrderCount() ? index + 1 : 1;
+}
+
+int TPlaybackController::PrevIndex(int index) const
+{
+    return index > 1 ? index - 1 : m_model.OrderCount();
+}
+
+void TPlaybackController::PlayCurrent()
+{
+    int last = CurrentTrack();
+    if (last == 0)
+        return;
+    // One device play covers the run of consecutive tracks from the current entry, so they
+    // follow each other without a pause.
+    if (!Checked(TPlayOption::Repeat1)) {
+        for (int k = m_orderIndex + 1; k <= m_model.OrderCount(); ++k) {
+            if (m_model.PlayOrder()[std::size_t(k - 1)] != last + 1)
+                break;
+            ++last;
+        }
+    }
+    const TTrackData& track = m_model.Tracks(last);
+    m_device.SetPlayTo(PackTmsf(last, track.LengthMin, track.LengthSec, track.LengthFrame));
+    m_device.PlayRange();
+}
+
+void TPlaybackController::ShufflePlayOrder()
+{
+    // Entries are placed from the last programme entry to the first, each into a free slot
+    // drawn uniformly, so every arrangement is equally likely.
+    const int n = m_model.OrderCount();
+    auto& play = m_model.PlayOrder();
+    const auto& program = m_model.ProgramOrder();
+    std::fill_n(play.begin(), n, quint8(0));
+    for (int k = n; k >= 1; --k) {
+        int r = int(m_random.bounded(quint32(k)));
+        for (int i = 0; i < n; ++i) {
+            if (play[std::size_t(i)] != 0)
+                continue;
+            if (r == 0) {
+                play[std::size_t(i)] = program[std::size_t(k - 1)];
+                break;
+            }
+            --r;
+        }
+    }
+}
+
+bool TPlaybackController::SyncOrderIndex()
+{
+    const bool playing = Playing();
+    const int track = TmsfTrack(playing ? m_device.CurrentPosition() : m_device.PlayFrom());
+    for (int k = 1; k <= m_model.OrderCount(); ++k) {
+        if (m_model.PlayOrder()[std::size_t(k - 1)] != track)
+            continue;
+        SetOrderIndex(k);
+        if (playing) {
+            SetStartPosition(m_device.CurrentPosition());
+            PlayCurrent();
+        } else {
+            SetStartPosition(m_model.Tracks(track).StartPos);
+        }
+        return true;
+    }
+    if (playing) {
+        m_device.StopDevice();
+        m_display.ShowPlayButton(true);
+    }
+    SetOrderIndex(HasOrder() ? 1 : 0);
+    if (HasOrder())
+        SetStartPosition(EntryStart(1));
+    return false;
+}
+
+void TPlaybackController::InstallProgram(const QList<int>& order)
+{
+    m_model.SetOrderCount(int(order.size()));
+    for (int i = 0; i < m_model.OrderCount(); ++i)
+        m_model.PlayOrder()[std::size_t(i)] = quint8(order.at(i));
+    m_model.CopyPlayToProgram();
+    if (Checked(TPlayOption::Shuffle))
+        ShufflePlayOrder();
+    m_display.FillTrackList();
+    SyncOrderIndex();
+}
+
+void TPlaybackController::OptRepeat1Click()
+{
+    ToggleOption(TPlayOption::Repeat1);
+    const bool free = !Checked(TPlayOption::Repeat1);
+    m_display.SetOptionEnabled(TPlayOption::Repeat, free);
+    m_display.SetOptionEnabled(TPlayOption::MultiDrive, free);
+    // Nothing is cued: the play goes on from where it is with its new end.
+    if (Playing())
+        PlayCurrent();
+}
+
+void TPlaybackController::OptRepeatClick()
+{
+    ToggleOption(TPlayOption::Repeat);
+}
+
+void TPlaybackController::OptShuffleClick()
+{
+    ToggleOption(TPlayOption::Shuffle);
+    if (m_model.DiscID() == 0)
+        return;
+    if (Checked(TPlayOption::Shuffle))
+        ShufflePlayOrder();
+    else
+        m_model.CopyProgramToPlay();
+    m_display.FillTrackList();
+    SyncOrderIndex();
+    if (Playing())
+        PlayCurrent();
+}

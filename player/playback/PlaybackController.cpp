@@ -1,0 +1,275 @@
+#include "PlaybackController.h"
+
+#include "DiscModel.h"
+#include "PlaybackDisplay.h"
+#include "Tmsf.h"
+
+TPlaybackController::TPlaybackController(TDiscModel& model, CdDevice& device,
+                                         TPlaybackDisplay& display, const QString& programDir,
+                                         QObject* parent)
+    : QObject(parent), m_model(model), m_device(device), m_display(display),
+      m_programDir(programDir), m_timer(this)
+{
+    m_timer.setInterval(m_interval);
+    connect(&m_timer, &QTimer::timeout, this, &TPlaybackController::TimerTimer);
+    connect(&m_device, &CdDevice::Notify, this, &TPlaybackController::MediaPlayerNotify);
+}
+
+bool TPlaybackController::Checked(TPlayOption option) const
+{
+    return m_display.OptionChecked(option);
+}
+
+void TPlaybackController::ToggleOption(TPlayOption option)
+{
+    m_display.SetOptionChecked(option, !m_display.OptionChecked(option));
+}
+
+bool TPlaybackController::Playing()
+{
+    return m_device.DeviceMode() == TDeviceMode::Playing;
+}
+
+void TPlaybackController::SetInterval(int ms)
+{
+    m_interval = ms;
+    if (!m_seeking)
+        m_timer.setInterval(ms);
+}
+
+void TPlaybackController::SetOrderIndex(int index)
+{
+    m_orderIndex = index;
+    m_display.ShowCurrentTrack();
+}
+
+void TPlaybackController::SetStartPosition(quint32 tmsf)
+{
+    m_device.SetPlayFrom(tmsf);
+    m_display.ShowPosition(m_device.PlayFrom());
+}
+
+void TPlaybackController::GoToEntry(int index)
+{
+    SetOrderIndex(index);
+    SetStartPosition(EntryStart(index));
+    if (Playing())
+        PlayCurrent();
+}
+
+void TPlaybackController::PlayButtonClick()
+{
+    if (!HasOrder())
+        return;
+    m_display.ShowPlayButton(false);
+    PlayCurrent();
+}
+
+void TPlaybackController::PauseButtonClick()
+{
+    m_display.ShowPlayButton(true);
+    SetStartPosition(m_device.CurrentPosition());
+    try {
+        m_device.PauseDevice();
+    } catch (const EMCIDeviceError&) {
+        // No device open: nothing was playing, and the cue above is all that is left to do.
+    }
+}
+
+void TPlaybackController::StopButtonClick()
+{
+    m_display.ShowPlayButton(true);
+    m_device.StopDevice();
+    if (!HasOrder())
+        return;
+    SetOrderIndex(1);
+    SetStartPosition(EntryStart(1));
+}
+
+void TPlaybackController::NextButtonClick()
+{
+    if (HasOrder())
+        GoToEntry(NextIndex(m_orderIndex));
+}
+
+void TPlaybackController::PrevButtonClick()
+{
+    if (!HasOrder())
+        return;
+    GoToEntry(m_display.GaugeProgress() >= 1 ? m_orderIndex : PrevIndex(m_orderIndex));
+}
+
+void TPlaybackController::EjectButtonClick()
+{
+    if (m_device.DeviceMode() == TDeviceMode::Open) {
+        m_device.CloseDoor();
+        return;
+    }
+    ResetDisplay();
+    m_device.OpenDoor();
+}
+
+void TPlaybackController::TrackComboChange(int itemIndex)
+{
+    const int index = itemIndex + 1;
+    if (index != m_orderIndex && index >= 1 && index <= m_model.OrderCount())
+        GoToEntry(index);
+}
+
+void TPlaybackController::SeekButtonMouseDown(Qt::MouseButton button, int direction)
+{
+    if (button == Qt::LeftButton)
+        BeginSeek(direction);
+}
+
+void TPlaybackController::SeekButtonMouseUp(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        EndSeek();
+}
+
+void TPlaybackController::SeekButtonKeyDown(int key, int direction)
+{
+    // A held key repeats its key-down; only the first one starts the hold.
+    if (key == Qt::Key_Space && !m_seeking)
+        BeginSeek(direction);
+}
+
+void TPlaybackController::SeekButtonKeyUp(int key)
+{
+    if (key == Qt::Key_Space)
+        EndSeek();
+}
+
+void TPlaybackController::BeginSeek(int direction)
+{
+    if (!HasOrder() || m_model.DiscID() == 0)
+        return;
+    m_seekPosition = Playing() ? m_device.CurrentPosition() : m_device.PlayFrom();
+    m_seekDirection = direction;
+    m_seeking = true;
+    m_seekTicks = 0;
+    m_timer.setInterval(SeekInterval);
+}
+
+void TPlaybackController::EndSeek()
+{
+    if (!m_seeking)
+        return;
+    m_seeking = false;
+    SetStartPosition(m_seekPosition);
+    if (Playing())
+        PlayCurrent();
+    m_timer.setInterval(m_interval);
+}
+
+void TPlaybackController::TimerTimer()
+{
+    if (m_inTimer)
+        return;
+    m_inTimer = true;
+    if (m_model.DiscID() == 0) {
+        OpenDrive(m_driveIndex);
+    } else if (m_device.DeviceMode() == TDeviceMode::Open) {
+        EndSeek();
+        OpenDrive(m_driveIndex);
+    } else if (m_seeking && HasOrder()) {
+        const TTrackData* track = &m_model.Tracks(CurrentTrack());
+        int minutes = TmsfMinutes(m_seekPosition);
+        int seconds = TmsfSeconds(m_seekPosition) + m_seekDirection;
+        const bool repeat1 = Checked(TPlayOption::Repeat1);
+        if (minutes == track->LengthMin && seconds > track->LengthSec) {
+            if (!repeat1)
+                SetOrderIndex(NextIndex(m_orderIndex));
+            minutes = 0;
+            seconds = 0;
+        } else if (seconds > 59) {
+            ++minutes;
+            seconds = 0;
+        } else if (seconds < 0) {
+            if (minutes >= 1) {
+                --minutes;
+                seconds = 59;
+            } else {
+                if (!repeat1)
+                    SetOrderIndex(PrevIndex(m_orderIndex));
+                track = &m_model.Tracks(CurrentTrack());
+                minutes = track->LengthMin;
+                seconds = track->LengthSec;
+            }
+        }
+        m_seekPosition = PackTmsf(CurrentTrack(), minutes, seconds, 0);
+        m_display.ShowPosition(m_seekPosition);
+        if (m_seekTicks >= 10)
+            m_timer.setInterval(FastSeekInterval);
+        else
+            ++m_seekTicks;
+    } else if (Playing() && HasOrder()) {
+        // Follow the head into the next track of a run without a new play.
+        const quint32 position = m_device.CurrentPosition();
+        const int current = CurrentTrack();
+        if (TmsfTrack(position) > current && m_orderIndex < m_model.OrderCount() &&
+            TmsfTrack(m_device.PlayTo()) > current)
+            SetOrderIndex(m_orderIndex + 1);
+        m_display.ShowPosition(m_device.CurrentPosition());
+    }
+    m_inTimer = false;
+}
+
+void TPlaybackController::MediaPlayerNotify()
+{
+    m_timer.stop();
+    if (m_device.NotifyResult() != TNotifyResult::Successful || !HasOrder() ||
+        m_model.DiscID() == 0) {
+        m_timer.start();
+        return;
+    }
+    if (Checked(TPlayOption::Repeat1)) {
+        SetStartPosition(EntryStart(m_orderIndex));
+        PlayCurrent();
+        m_timer.start();
+        return;
+    }
+    if (m_orderIndex < m_model.OrderCount()) {
+        SetOrderIndex(m_orderIndex + 1);
+    } else if (Checked(TPlayOption::MultiDrive) && TryOtherDrives()) {
+        // The disc found is loaded and cued at its first entry.
+    } else {
+        // Without another disc to go on with (or without Multi Drive) the order starts over;
+        // a search that loaded nothing must not replay the last entry forever.
+        if (m_model.DiscID() == 0 || !HasOrder()) {
+            m_timer.start();
+            return;
+        }
+        SetOrderIndex(1);
+    }
+    SetStartPosition(EntryStart(m_orderIndex));
+    if (m_orderIndex > 1 || Checked(TPlayOption::Repeat)) {
+        if (Checked(TPlayOption::MultiDrive))
+            m_display.ShowPlayButton(false);
+        PlayCurrent();
+    } else {
+        m_display.ShowPlayButton(true);
+    }
+    m_timer.start();
+}
+
+void TPlaybackController::OptMultiDriveClick()
+{
+    ToggleOption(TPlayOption::MultiDrive);
+}
+
+void TPlaybackController::OptStopAtCloseClick()
+{
+    ToggleOption(TPlayOption::StopAtClose);
+}
+
+void TPlaybackController::FormClose()
+{
+    m_timer.stop();
+    if (!m_device.DeviceOpen())
+        return;
+    if (Checked(TPlayOption::StopAtClose))
+        m_device.StopDevice();
+    m_device.CloseDevice();
+}

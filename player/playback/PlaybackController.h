@@ -1,0 +1,123 @@
+#pragma once
+
+#include <optional>
+
+#include <QObject>
+#include <QRandomGenerator>
+#include <QStringList>
+#include <QTimer>
+
+#include "CdDevice.h"
+#include "PlaybackDisplay.h"
+
+class TDiscModel;
+
+// The player's playback logic: which drive is used and what disc it holds, the play order and
+// its modes, the transport commands, the poll tick and the end-of-play handling.
+// It reaches the screen only through TPlaybackDisplay and the drive only through CdDevice.
+class TPlaybackController : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultInterval = 1000;
+    static constexpr int SeekInterval = 100;
+    static constexpr int FastSeekInterval = 10;
+
+    // programDir: where a relative data directory is resolved.
+    TPlaybackController(TDiscModel& model, CdDevice& device, TPlaybackDisplay& display,
+                        const QString& programDir, QObject* parent = nullptr);
+
+    // --- Start and end ----------------------------------------------------------------
+    // Lists the drives, seeds the shuffle generator (from the clock when no seed is given),
+    // resets the display, probes the drives in list order and starts the poll timer.
+    void Startup(std::optional<quint32> seed = std::nullopt);
+    // The device part of closing the window: stop only when "Stop at Close" is checked.
+    void FormClose();
+
+    // --- Drive selection -------------------------------------------------------------------
+    bool OpenDrive(int index);
+    bool TryOtherDrives();
+    void DriveComboChange(int index);
+    int DriveIndex() const { return m_driveIndex; }
+    const QStringList& Drives() const { return m_drives; }
+
+    // --- Play order ---------------------------------------------------------------------
+    void PlayCurrent();
+    void ShufflePlayOrder();
+    // Returns whether the playing (or cued) track was found in the order.
+    bool SyncOrderIndex();
+    int NextIndex(int index) const;
+    int PrevIndex(int index) const;
+    // Installs a new programme (from the programme editor): the caller saves the data file.
+    void InstallProgram(const QList<int>& order);
+
+    // --- Controller ---------------------------------------------------------------------
+    int OrderIndex() const { return m_orderIndex; }
+    void SetOrderIndex(int index);
+    void SetStartPosition(quint32 tmsf);
+    // The track of the current entry, 0 when the order is empty.
+    int CurrentTrack() const;
+    bool Seeking() const { return m_seeking; }
+    quint32 SeekPosition() const { return m_seekPosition; }
+
+    void PlayButtonClick();
+    void PauseButtonClick();
+    void StopButtonClick();
+    void NextButtonClick();
+    void PrevButtonClick();
+    void EjectButtonClick();
+    void TrackComboChange(int itemIndex);
+    // direction: the seek button's tag, +1 forward, -1 back.
+    void SeekButtonMouseDown(Qt::MouseButton button, int direction);
+    void SeekButtonMouseUp(Qt::MouseButton button);
+    void SeekButtonKeyDown(int key, int direction);
+    void SeekButtonKeyUp(int key);
+    void BeginSeek(int direction);
+    void EndSeek();
+
+    void OptRepeat1Click();
+    void OptRepeatClick();
+    void OptShuffleClick();
+    void OptMultiDriveClick();
+    void OptStopAtCloseClick();
+
+    // --- Poll and completion ------------------------------------------------------------
+    void TimerTimer();
+    void MediaPlayerNotify();
+
+    // The poll interval outside a seek hold.
+    int Interval() const { return m_interval; }
+    void SetInterval(int ms);
+    const QTimer& Timer() const { return m_timer; }
+
+    TDiscModel& Model() { return m_model; }
+    CdDevice& Device() { return m_device; }
+
+private:
+    bool Checked(TPlayOption option) const;
+    void ToggleOption(TPlayOption option);
+    bool HasOrder() const;
+    quint32 EntryStart(int index) const;
+    void GoToEntry(int index);
+    void ResetDisplay();
+    void ShowStateText(const QString& text);
+    QString DriveHint(int index) const;
+    bool Playing();
+
+    TDiscModel& m_model;
+    CdDevice& m_device;
+    TPlaybackDisplay& m_display;
+    QString m_programDir;
+    QRandomGenerator m_random;
+    QTimer m_timer;
+    QStringList m_drives;
+
+    int m_driveIndex = 0;
+    int m_orderIndex = 0;
+    bool m_seeking = false;
+    int m_seekDirection = 1;
+    quint32 m_seekPosition = 0;
+    int m_seekTicks = 0;
+    bool m_inTimer = false;
+    int m_interval = DefaultInterval;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// The options of the pop-up menu that shape playback. Their check marks live in the menu only;
+// the playback logic reads and sets them through the display.
+enum class TPlayOption
+{
+    Repeat1,
+    Repeat,
+    Shuffle,
+    MultiDrive,
+    StopAtClose
+};
+
+// Everything the playback logic shows goes through this interface, which the main window
+// implements. The logic never touches a widget.
+class TPlaybackDisplay
+{
+public:
+    virtual ~TPlaybackDisplay() = default;
+
+    // Empties the rows and shows "Please wait..." in the title row. (The logic forgets the
+    // disc itself before calling it.)
+    virtual void ResetDisplay() = 0;
+    // Refills the track list from the play order.
+    virtual void FillTrackList() = 0;
+    // Shows the current entry of the play order (the controller's OrderIndex).
+    virtual void ShowCurrentTrack() = 0;
+    // Shows a position: time gauge and lyric lines.
+    virtual void ShowPosition(quint32 tmsf) = 0;
+
+    // The title row, which also carries the drive states.
+    virtual QString TitlePanelText() const = 0;
+    virtual void SetTitlePanelText(const QString& text) = 0;
+    virtual void SetTitlePanelHint(const QString& hint) = 0;
+
+    // All push buttons at once; the Eject button alone.
+    virtual void EnableButtons(bool enabled) = 0;
+    virtual void EnableEjectButton(bool enabled) = 0;
+    // Play showing (stopped or paused) or Pause showing (playing); focus follows.
+    virtual void ShowPlayButton(bool visible) = 0;
+    // The elapsed time last shown by the gauge, in whole seconds.
+    virtual int GaugeProgress() const = 0;
+
+    virtual void SetDriveList(const QStringList& drives) = 0;
+    virtual void SetDriveItemIndex(int index) = 0;
+
+    virtual bool OptionChecked(TPlayOption option) const = 0;
+    virtual void SetOptionChecked(TPlayOption option, bool checked) = 0;
+    virtual void SetOptionEnabled(TPlayOption option, bool enabled) = 0;
+
+    // A failure the user must hear of (a disc data file that cannot be read).
+    virtual void ReportError(const QString& message) = 0;
+};

@@ -1,0 +1,114 @@
+#include "RecordingDisplay.h"
+
+#include "DiscModel.h"
+#include "Tmsf.h"
+
+TRecordingDisplay::TRecordingDisplay(const TDiscModel& model, std::function<int()> orderIndex)
+    : m_model(model), m_orderIndex(std::move(orderIndex))
+{
+}
+
+QStringList TRecordingDisplay::Calls(const QString& prefix) const
+{
+    QStringList calls;
+    for (const QString& line : Log) {
+        if (line.startsWith(prefix))
+            calls.append(line);
+    }
+    return calls;
+}
+
+void TRecordingDisplay::ResetDisplay()
+{
+    Log.append(QStringLiteral("reset"));
+    Title = QStringLiteral("Please wait...");
+}
+
+void TRecordingDisplay::FillTrackList()
+{
+    QStringList items;
+    for (int i = 0; i < m_model.OrderCount(); ++i)
+        items.append(QString::number(m_model.PlayOrder()[std::size_t(i)]));
+    Log.append(QStringLiteral("list ") + items.join(u','));
+}
+
+void TRecordingDisplay::ShowCurrentTrack()
+{
+    const int index = m_orderIndex();
+    const bool valid = index >= 1 && index <= m_model.OrderCount();
+    const QString track =
+        valid ? QString::number(m_model.PlayOrder()[std::size_t(index - 1)]) : QStringLiteral("-");
+    Log.append(QStringLiteral("track %1:%2").arg(index).arg(track));
+    if (TrackRow.isEmpty() || TrackRow.last() != track)
+        TrackRow.append(track);
+}
+
+void TRecordingDisplay::ShowPosition(quint32 tmsf)
+{
+    LastPosition = tmsf;
+    Progress = TmsfMinutes(tmsf) * 60 + TmsfSeconds(tmsf);
+    Log.append(QStringLiteral("pos %1:%2:%3")
+                   .arg(TmsfTrack(tmsf))
+                   .arg(TmsfMinutes(tmsf))
+                   .arg(TmsfSeconds(tmsf), 2, 10, QLatin1Char('0')));
+}
+
+void TRecordingDisplay::SetTitlePanelText(const QString& text)
+{
+    Log.append(QStringLiteral("title ") + text);
+    Title = text;
+}
+
+void TRecordingDisplay::SetTitlePanelHint(const QString& hint)
+{
+    Hint = hint;
+}
+
+void TRecordingDisplay::EnableButtons(bool enabled)
+{
+    Log.append(QStringLiteral("buttons %1").arg(enabled ? "on" : "off"));
+    ButtonsEnabled = enabled;
+    EjectEnabled = enabled;
+}
+
+void TRecordingDisplay::EnableEjectButton(bool enabled)
+{
+    EjectEnabled = enabled;
+}
+
+void TRecordingDisplay::ShowPlayButton(bool visible)
+{
+    Log.append(visible ? QStringLiteral("show play") : QStringLiteral("show pause"));
+    PlayVisible = visible;
+}
+
+void TRecordingDisplay::SetDriveList(const QStringList& drives)
+{
+    DriveList = drives;
+}
+
+void TRecordingDisplay::SetDriveItemIndex(int index)
+{
+    DriveItem = index;
+}
+
+bool TRecordingDisplay::OptionChecked(TPlayOption option) const
+{
+    const auto it = Checked.find(option);
+    return it != Checked.end() && it->second;
+}
+
+void TRecordingDisplay::SetOptionChecked(TPlayOption option, bool checked)
+{
+    Checked[option] = checked;
+}
+
+void TRecordingDisplay::SetOptionEnabled(TPlayOption option, bool enabled)
+{
+    Enabled[option] = enabled;
+}
+
+void TRecordingDisplay::ReportError(const QString& message)
+{
+    Errors.append(message);
+}

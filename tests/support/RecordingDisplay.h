@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include <QStringList>
+
+#include "PlaybackDisplay.h"
+
+class TDiscModel;
+
+// A display that remembers what it was told, for playback tests. Each call is logged as one
+// line; the state a window would keep (title text, buttons, options) is kept too.
+class TRecordingDisplay final : public TPlaybackDisplay
+{
+public:
+    // model: for the texts a window would show; orderIndex: reads the controller's entry.
+    TRecordingDisplay(const TDiscModel& model, std::function<int()> orderIndex);
+
+    QStringList Log;
+    QString Title;
+    QString Hint;
+    bool ButtonsEnabled = false;
+    bool EjectEnabled = false;
+    bool PlayVisible = true;
+    int Progress = 0;
+    quint32 LastPosition = 0;
+    QStringList DriveList;
+    int DriveItem = -1;
+    QStringList Errors;
+    std::map<TPlayOption, bool> Checked{{TPlayOption::Repeat, true}};
+    std::map<TPlayOption, bool> Enabled;
+    // Track numbers the track row showed, in order ("-" for an empty row).
+    QStringList TrackRow;
+
+    // Lines of the log that start with prefix.
+    QStringList Calls(const QString& prefix) const;
+
+    void ResetDisplay() override;
+    void FillTrackList() override;
+    void ShowCurrentTrack() override;
+    void ShowPosition(quint32 tmsf) override;
+    QString TitlePanelText() const override { return Title; }
+    void SetTitlePanelText(const QString& text) override;
+    void SetTitlePanelHint(const QString& hint) override;
+    void EnableButtons(bool enabled) override;
+    void EnableEjectButton(bool enabled) override;
+    void ShowPlayButton(bool visible) override;
+    int GaugeProgress() const override { return Progress; }
+    void SetDriveList(const QStringList& drives) override;
+    void SetDriveItemIndex(int index) override;
+    bool OptionChecked(TPlayOption option) const override;
+    void SetOptionChecked(TPlayOption option, bool checked) override;
+    void SetOptionEnabled(TPlayOption option, bool enabled) override;
+    void ReportError(const QString& message) override;
+
+private:
+    const TDiscModel& m_model;
+    std::function<int()> m_orderIndex;
+};
