@@ -20,7 +20,7 @@ QStringList TRecordingDisplay::Calls(const QString& prefix) const
 
 void TRecordingDisplay::ResetDisplay()
 {
-    Log.append(QStringLiteral("reset"));
+    Record(QStringLiteral("reset"));
     Title = QStringLiteral("Please wait...");
 }
 
@@ -29,7 +29,7 @@ void TRecordingDisplay::FillTrackList()
     QStringList items;
     for (int i = 0; i < m_model.OrderCount(); ++i)
         items.append(QString::number(m_model.PlayOrder()[std::size_t(i)]));
-    Log.append(QStringLiteral("list ") + items.join(u','));
+    Record(QStringLiteral("list ") + items.join(u','));
 }
 
 void TRecordingDisplay::ShowCurrentTrack()
@@ -38,7 +38,7 @@ void TRecordingDisplay::ShowCurrentTrack()
     const bool valid = index >= 1 && index <= m_model.OrderCount();
     const QString track =
         valid ? QString::number(m_model.PlayOrder()[std::size_t(index - 1)]) : QStringLiteral("-");
-    Log.append(QStringLiteral("track %1:%2").arg(index).arg(track));
+    Record(QStringLiteral("track %1:%2").arg(index).arg(track));
     if (TrackRow.isEmpty() || TrackRow.last() != track)
         TrackRow.append(track);
 }
@@ -47,15 +47,15 @@ void TRecordingDisplay::ShowPosition(quint32 tmsf)
 {
     LastPosition = tmsf;
     Progress = TmsfMinutes(tmsf) * 60 + TmsfSeconds(tmsf);
-    Log.append(QStringLiteral("pos %1:%2:%3")
-                   .arg(TmsfTrack(tmsf))
-                   .arg(TmsfMinutes(tmsf))
-                   .arg(TmsfSeconds(tmsf), 2, 10, QLatin1Char('0')));
+    Record(QStringLiteral("pos %1:%2:%3")
+               .arg(TmsfTrack(tmsf))
+               .arg(TmsfMinutes(tmsf))
+               .arg(TmsfSeconds(tmsf), 2, 10, QLatin1Char('0')));
 }
 
 void TRecordingDisplay::SetTitlePanelText(const QString& text)
 {
-    Log.append(QStringLiteral("title ") + text);
+    Record(QStringLiteral("title ") + text);
     Title = text;
 }
 
@@ -66,7 +66,7 @@ void TRecordingDisplay::SetTitlePanelHint(const QString& hint)
 
 void TRecordingDisplay::EnableButtons(bool enabled)
 {
-    Log.append(QStringLiteral("buttons %1").arg(enabled ? "on" : "off"));
+    Record(QStringLiteral("buttons %1").arg(enabled ? "on" : "off"));
     ButtonsEnabled = enabled;
     EjectEnabled = enabled;
 }
@@ -78,7 +78,7 @@ void TRecordingDisplay::EnableEjectButton(bool enabled)
 
 void TRecordingDisplay::ShowPlayButton(bool visible)
 {
-    Log.append(visible ? QStringLiteral("show play") : QStringLiteral("show pause"));
+    Record(visible ? QStringLiteral("show play") : QStringLiteral("show pause"));
     PlayVisible = visible;
 }
 
@@ -111,4 +111,11 @@ void TRecordingDisplay::SetOptionEnabled(TPlayOption option, bool enabled)
 void TRecordingDisplay::ReportError(const QString& message)
 {
     Errors.append(message);
+}
+
+void TRecordingDisplay::Record(const QString& line)
+{
+    Log.append(line);
+    if (OnLog)
+        OnLog(line);
 }

@@ -33,6 +33,9 @@ public:
     // Track numbers the track row showed, in order ("-" for an empty row).
     QStringList TrackRow;
 
+    // Called after each line is logged, to act from inside a display call.
+    std::function<void(const QString&)> OnLog;
+
     // Lines of the log that start with prefix.
     QStringList Calls(const QString& prefix) const;
 
@@ -55,6 +58,8 @@ public:
     void ReportError(const QString& message) override;
 
 private:
+    void Record(const QString& line);
+
     const TDiscModel& m_model;
     std::function<int()> m_orderIndex;
 };

@@ -1,0 +1,185 @@
+#include <QTest>
+
+#include "PlaybackRig.h"
+
+// Drives and discs: start-up probe, drive states and their retries, eject, changing drives.
+class TestDrives : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpChoosesTheFirstDriveWithAnAudioDisc()
+    {
+        TPlaybackRig rig;
+        const int d = rig.Drive.AddDrive(QStringLiteral("sr0"));
+        const int e = rig.Drive.AddDrive(QStringLiteral("sr1"));
+        const int f = rig.Drive.AddDrive(QStringLiteral("sr2"));
+        TSimDisc data = TSimDisc::Audio({60}, 0xD);
+        data.Tracks[0].Audio = false;
+        rig.Drive.InsertDisc(d, data);
+        rig.Drive.InsertDisc(e, TSimDisc::Audio({60}, 0xE));
+        rig.Drive.InsertDisc(f, TSimDisc::Audio({60}, 0xF));
+        rig.Controller.Startup(1);
+        QCOMPARE(rig.Display.DriveList, (QStringList{"sr0", "sr1", "sr2"}));
+        QCOMPARE(rig.Controller.DriveIndex(), 1);
+        QCOMPARE(rig.Display.DriveItem, 1);
+        QCOMPARE(rig.Model.DiscID(), 0xEu);
+        QCOMPARE(rig.Display.Hint, QStringLiteral("sr0 [sr1] sr2"));
+    }
+
+    void withoutAnAudioDiscTheLastDriveIsPolled()
+    {
+        TPlaybackRig rig;
+        rig.Drive.AddDrive(QStringLiteral("sr0"));
+        rig.Drive.AddDrive(QStringLiteral("sr1"));
+        rig.Controller.Startup(1);
+        QCOMPARE(rig.Controller.DriveIndex(), 1);
+        QCOMPARE(rig.Display.Title, QStringLiteral("No CD"));
+        QVERIFY(rig.Display.EjectEnabled);
+        QVERIFY(!rig.Display.ButtonsEnabled);
+
+        // Retried on every tick, showing "Please wait..." for a moment each time.
+        rig.Drive.ClearLog();
+        rig.Ticks(2);
+        QCOMPARE(rig.Drive.Log(),
+                 (QStringList{"stop", "close", "open sr1", "stop", "close", "open sr1"}));
+        QCOMPARE(rig.Display.Title, QStringLiteral("No CD"));
+
+        rig.Drive.InsertDisc(1, TSimDisc::Audio({30}, 0x31));
+        rig.Tick();
+        QCOMPARE(rig.Model.DiscID(), 0x31u);
+        QCOMPARE(rig.Display.Title, QStringLiteral("Title"));
+        QVERIFY(rig.Display.ButtonsEnabled);
+    }
+
+    void noDrivesAtAll()
+    {
+        TPlaybackRig rig;
+        rig.Controller.Startup(1);
+        QVERIFY(rig.Display.DriveList.isEmpty());
+        QVERIFY(rig.Drive.Log().isEmpty()); // nothing probed at start-up
+        rig.Tick();
+        QCOMPARE(rig.Display.Title, QStringLiteral("Not available"));
+        QVERIFY(!rig.Display.EjectEnabled);
+    }
+
+    void statesAndWhichAreRetried()
+    {
+        TPlaybackRig rig;
+        const int drive = rig.Drive.AddDrive(QStringLiteral("sr0"));
+        rig.Drive.SetUnavailable(drive, true);
+        rig.Controller.Startup(1);
+        QCOMPARE(rig.Display.Title, QStringLiteral("Not available"));
+        QVERIFY(!rig.Display.ButtonsEnabled && !rig.Display.EjectEnabled);
+        rig.Drive.ClearLog();
+        rig.Ticks(2);
+        QCOMPARE(rig.Drive.Log(), (QStringList{"open sr0", "open sr0"}));
+        // The state text is written once, not again on every retry.
+        QCOMPARE(rig.Display.Calls("title"), QStringList{"title Not available"});
+
+        TSimDisc data = TSimDisc::Audio({60, 60}, 0xDA7A);
+        data.Tracks[0].Audio = data.Tracks[1].Audio = false;
+        rig.Drive.InsertDisc(drive, data);
+        rig.Drive.SetUnavailable(drive, false);
+        rig.Tick();
+        QCOMPARE(rig.Display.Title, QStringLiteral("Not audio CD"));
+        QCOMPARE(rig.Model.DiscID(), 0xDA7Au);
+        QVERIFY(rig.Display.EjectEnabled);
+        rig.Drive.ClearLog();
+        rig.Ticks(3);
+        QVERIFY(rig.Drive.Log().isEmpty()); // left alone until the door opens
+
+        rig.Drive.SetDoorOpen(drive, true);
+        rig.Tick();
+        QCOMPARE(rig.Display.Title, QStringLiteral("No CD"));
+        QCOMPARE(rig.Model.DiscID(), 0u);
+    }
+
+    void mixedDiscLoadsWhole()
+    {
+        TPlaybackRig rig;
+        TSimDisc mixed = TSimDisc::Audio({60, 30, 30}, 0x3);
+        mixed.Tracks[0].Audio = false;
+        rig.Drive.InsertDisc(rig.Drive.AddDrive(QStringLiteral("sr0")), mixed);
+        rig.Controller.Startup(1);
+        QCOMPARE(rig.Model.TrackCount(), 3);
+        QCOMPARE(rig.PlayOrder(), (QList<int>{1, 2, 3}));
+        QCOMPARE(rig.Display.Calls("list"), QStringList{"list 1,2,3"});
+    }
+
+    void ejectAndLoadAgain()
+    {
+        TPlaybackRig rig;
+        rig.Drive.InsertDisc(rig.Drive.AddDrive(QStringLiteral("sr0")),
+                             TSimDisc::Audio({60, 60}, 0xAB));
+        WriteDiscData(rig, 0xAB, "[Title]\r\nMy disc\r\n");
+        rig.Controller.Startup(1);
+        rig.Controller.PlayButtonClick();
+        rig.Tick();
+
+        rig.Controller.EjectButtonClick();
+        QCOMPARE(rig.Display.Title, QStringLiteral("Please wait..."));
+        QCOMPARE(rig.Model.DiscID(), 0u);
+        rig.Tick();
+        QCOMPARE(rig.Display.Title, QStringLiteral("No CD"));
+        QVERIFY(rig.Display.EjectEnabled && !rig.Display.ButtonsEnabled);
+
+        rig.Controller.EjectButtonClick();
+        QCOMPARE(rig.Drive.Log().last(), QStringLiteral("door close"));
+        rig.Tick();
+        QCOMPARE(rig.Model.DiscID(), 0xABu);
+        QCOMPARE(rig.Display.Title, QStringLiteral("My disc"));
+        QCOMPARE(rig.Controller.OrderIndex(), 1);
+        QVERIFY(rig.Display.PlayVisible);
+        QCOMPARE(rig.Drive.DeviceMode(), TDeviceMode::Stopped);
+    }
+
+    void doorOpenedDuringASeekEndsIt()
+    {
+        TPlaybackRig rig;
+        rig.Drive.InsertDisc(rig.Drive.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({60}, 1));
+        rig.Controller.Startup(1);
+        rig.Controller.BeginSeek(1);
+        rig.Drive.SetDoorOpen(0, true);
+        rig.Tick(100);
+        QVERIFY(!rig.Controller.Seeking());
+        QCOMPARE(rig.Controller.Timer().interval(), 1000);
+        QCOMPARE(rig.Display.Title, QStringLiteral("No CD"));
+    }
+
+    void changingDrives()
+    {
+        TPlaybackRig rig;
+        rig.Drive.InsertDisc(rig.Drive.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({60}, 1));
+        rig.Drive.InsertDisc(rig.Drive.AddDrive(QStringLiteral("sr1")), TSimDisc::Audio({60}, 2));
+        rig.Controller.Startup(1);
+        rig.Controller.PlayButtonClick();
+
+        rig.Drive.ClearLog();
+        rig.Controller.DriveComboChange(0);    // the current drive: nothing happens
+        QVERIFY(!rig.Controller.OpenDrive(0)); // same drive, same disc: left as it is
+        QVERIFY(rig.Drive.Log().isEmpty());
+        QCOMPARE(rig.Drive.ModeOf(0), TDeviceMode::Playing);
+
+        rig.Controller.DriveComboChange(1);
+        // Leaving a playing drive stops it, whatever "Stop at Close" says.
+        QCOMPARE(rig.Drive.ModeOf(0), TDeviceMode::Stopped);
+        QCOMPARE(rig.Model.DiscID(), 2u);
+        QCOMPARE(rig.Display.Hint, QStringLiteral("sr0 [sr1]"));
+    }
+
+    void unreadableDataFileIsReported()
+    {
+        TPlaybackRig rig;
+        QDir().mkpath(rig.Dir.path() + QStringLiteral("/data/00000005.dat"));
+        rig.Drive.InsertDisc(rig.Drive.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({60}, 5));
+        rig.Controller.Startup(1);
+        QCOMPARE(rig.Display.Errors.size(), 1);
+        QVERIFY(rig.Display.Errors[0].endsWith(QStringLiteral("00000005.dat は開けません")));
+        QCOMPARE(rig.Model.DiscID(), 5u); // loaded with the defaults
+        QCOMPARE(rig.Display.Title, QStringLiteral("Title"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDrives)
+#include "tst_drives.moc"
