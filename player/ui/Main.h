@@ -1,0 +1,161 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+
+#include <QWidget>
+
+#include "LyricsSync.h"
+#include "PlaybackController.h"
+#include "PlaybackDisplay.h"
+#include "WindowFrame.h"
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class TAndPanel;
+class TDiscModel;
+class TLabelGauge;
+class TLyricsForm;
+
+enum class TTrackNumberStyle
+{
+    None = 0,
+    Simple = 1,
+    Brackets1 = 2,
+    Brackets2 = 3
+};
+
+// The player's main window: artist, title, track and time rows over the transport buttons,
+// without a title bar. It shows what the playback logic tells it and hands every user action
+// to that logic.
+class TQLNXMainForm final : public QWidget, public TPlaybackDisplay, public TPositionSink
+{
+    Q_OBJECT
+public:
+    TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString& programDir,
+                  QWidget* parent = nullptr);
+    ~TQLNXMainForm() override;
+
+    // The rest of the window's creation once it exists: shows both windows, lays them out,
+    // probes the drives and starts the poll (seed: the shuffle generator's, from the clock
+    // when not given).
+    void FormCreate(std::optional<quint32> seed = std::nullopt);
+
+    TPlaybackController& Controller() { return *m_controller; }
+    TLyricsForm& LyricsForm() { return *m_lyricsForm; }
+    TAndPanel& ArtistPanel() { return *m_artistPanel; }
+    TAndPanel& TitlePanel() { return *m_titlePanel; }
+    TAndPanel& TrackPanel() { return *m_trackPanel; }
+    TLabelGauge& CurTimeGauge() { return *m_curTimeGauge; }
+    QComboBox& TrackCombo() { return *m_trackCombo; }
+    QComboBox& DriveCombo() { return *m_driveCombo; }
+    QPushButton& PlayButton() { return *m_playButton; }
+    QPushButton& PauseButton() { return *m_pauseButton; }
+    QMenu& PopupMenu() { return *m_popupMenu; }
+    QAction& OptionAction(TPlayOption option);
+
+    // Messages go to a box unless something else is to receive them (tests).
+    void SetErrorReporter(std::function<void(const QString&)> reporter);
+
+    // --- Window geometry ------------------------------------------------------------------
+    void LayoutMainWindow();
+    void UpdateComboMetrics();
+    void ChangeFontClick();
+
+    // --- Lyrics window ----------------------------------------------------------------------
+    int LyricsFormMode() const { return m_lyricsFormMode; }
+    int LyricsFormSyncMode() const { return m_lyricsFormSyncMode; }
+    void SetLyricsFormMode(int mode);
+    void UpdateLyricsFormVisibility();
+    void SetLyricsFormSync(int mode);
+    void PlaceLyricsForm();
+
+    // --- Track list ---------------------------------------------------------------------------
+    TTrackNumberStyle TrackNumberStyle() const { return m_trackNumberStyle; }
+    void SetTrackNumberStyle(TTrackNumberStyle style);
+    static QString TrackItem(TTrackNumberStyle style, int track, const QString& name);
+
+    // --- TPlaybackDisplay ----------------------------------------------------------------------
+    void ResetDisplay() override;
+    void FillTrackList() override;
+    void ShowCurrentTrack() override;
+    void ShowPosition(quint32 tmsf) override;
+    QString TitlePanelText() const override;
+    void SetTitlePanelText(const QString& text) override;
+    void SetTitlePanelHint(const QString& hint) override;
+    void EnableButtons(bool enabled) override;
+    void EnableEjectButton(bool enabled) override;
+    void ShowPlayButton(bool visible) override;
+    int GaugeProgress() const override;
+    void SetDriveList(const QStringList& drives) override;
+    void SetDriveItemIndex(int index) override;
+    bool OptionChecked(TPlayOption option) const override;
+    void SetOptionChecked(TPlayOption option, bool checked) override;
+    void SetOptionEnabled(TPlayOption option, bool enabled) override;
+    void ReportError(const QString& message) override;
+
+    // --- TPositionSink ------------------------------------------------------------------------
+    void SetGaugeProgress(int progress) override;
+    void SetGaugeText(const QString& text) override;
+    bool LyricsVisible() const override;
+    QString CurLyricsText() const override;
+    QString NextLyricsText() const override;
+    void SetCurLyricsText(const QString& text) override;
+    void SetNextLyricsText(const QString& text) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateButtons();
+    void CreateMenu();
+    QPushButton* MakeButton(const QString& hint, int glyph);
+    bool SeekButtonEvent(QPushButton* button, QEvent* event);
+    void OptStayOnTopClick();
+    void SetStayOnTop(QWidget& window, bool onTop);
+    void PopupMenuPopup();
+
+    TDiscModel& m_model;
+    TPlaybackController* m_controller;
+    TLyricsForm* m_lyricsForm;
+
+    TLabelGauge* m_curTimeGauge;
+    QComboBox* m_trackCombo;
+    QComboBox* m_driveCombo;
+    QPushButton* m_ejectButton = nullptr;
+    QPushButton* m_nextButton = nullptr;
+    QPushButton* m_prevButton = nullptr;
+    QPushButton* m_forwardButton = nullptr;
+    QPushButton* m_backButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QPushButton* m_pauseButton = nullptr;
+    QPushButton* m_playButton = nullptr;
+    TAndPanel* m_artistPanel;
+    TAndPanel* m_titlePanel;
+    TAndPanel* m_trackPanel;
+
+    QMenu* m_popupMenu;
+    std::array<QAction*, 5> m_optionActions{};
+    QAction* m_optStayOnTop = nullptr;
+    std::array<QAction*, 3> m_lyricsFormModeActions{};
+    std::array<QAction*, 4> m_lyricsFormSyncActions{};
+    std::array<QAction*, 4> m_trackNumberActions{};
+    QAction* m_optTimeGaugeInvText = nullptr;
+
+    TTrackNumberStyle m_trackNumberStyle = TTrackNumberStyle::None;
+    int m_lyricsFormMode = 2;
+    int m_lyricsFormSyncMode = 0;
+    std::function<void(const QString&)> m_errorReporter;
+    TWindowDrag m_drag;
+};

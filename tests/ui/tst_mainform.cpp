@@ -1,0 +1,204 @@
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AndPanel.h"
+#include "DiscModel.h"
+#include "LGauge.h"
+#include "LyricsForm.h"
+#include "Main.h"
+#include "PlaybackRig.h"
+#include "SimulatedCdDrive.h"
+
+// The player's windows on a simulated drive, offscreen: what a user sees while a disc plays.
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    struct TPlayer
+    {
+        QTemporaryDir Dir;
+        TDiscModel Model;
+        TSimulatedCdDrive Drive;
+        TQLNXMainForm Form{Model, Drive, Dir.path()};
+        QStringList Errors;
+
+        TPlayer()
+        {
+            Form.SetErrorReporter([this](const QString& m) { Errors.append(m); });
+        }
+        ~TPlayer() { Form.LyricsForm().hide(); }
+
+        void Tick(qint64 ms = 1000)
+        {
+            Drive.Advance(ms);
+            TSimulatedCdDrive::Deliver();
+            Form.Controller().TimerTimer();
+        }
+        void WriteData(quint32 serial, const QByteArray& bytes)
+        {
+            const QString dir = Dir.path() + QStringLiteral("/data/");
+            QDir().mkpath(dir);
+            QFile file(dir + QStringLiteral("%1").arg(serial, 8, 16, QLatin1Char('0')).toUpper() +
+                       QStringLiteral(".dat"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+    };
+
+private Q_SLOTS:
+    void playsADiscWithLyrics()
+    {
+        TPlayer p;
+        p.WriteData(0xBEEF, "[Artist]\r\nThe Band & Co\r\n[Title]\r\nFirst Light\r\n"
+                            "[Order]\r\n01-02\r\n[Track01]\r\nOpening\r\n\r\n00:00:la la\r\n"
+                            "00:03:second line\r\n00:06:\r\n[Track02]\r\nClosing\r\n");
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("demo.cue")),
+                           TSimDisc::Audio({10, 65}, 0xBEEF));
+        p.Form.FormCreate(1);
+
+        QCOMPARE(p.Form.ArtistPanel().Caption(), QStringLiteral("The Band & Co"));
+        QCOMPARE(p.Form.TitlePanel().Caption(), QStringLiteral("First Light"));
+        QCOMPARE(p.Form.TrackPanel().Caption(), QStringLiteral("Opening"));
+        QCOMPARE(p.Form.windowTitle(), QStringLiteral("Opening - The Band & Co"));
+        QCOMPARE(p.Form.TrackPanel().toolTip(), QStringLiteral("Track 1/2"));
+        QCOMPARE(p.Form.CurTimeGauge().toolTip(), QStringLiteral("0:10"));
+        QCOMPARE(p.Form.CurTimeGauge().MaxValue(), 10);
+        QCOMPARE(p.Form.CurTimeGauge().Text(), QStringLiteral("0:00"));
+        QVERIFY(p.Form.PlayButton().isVisible());
+        // Depend: the first track has lyrics, so the lyrics window shows.
+        QVERIFY(p.Form.LyricsForm().isVisible());
+        QCOMPARE(p.Form.LyricsForm().CurLyricsPanel().Caption(), QStringLiteral("la la"));
+        QCOMPARE(p.Form.LyricsForm().NextLyricsPanel().Caption(), QStringLiteral("second line"));
+
+        QTest::mouseClick(&p.Form.PlayButton(), Qt::LeftButton);
+        QVERIFY(!p.Form.PlayButton().isVisible());
+        QVERIFY(p.Form.PauseButton().isVisible());
+        p.Tick();
+        p.Tick();
+        p.Tick();
+        QCOMPARE(p.Form.CurTimeGauge().Text(), QStringLiteral("0:03"));
+        QCOMPARE(p.Form.CurTimeGauge().Progress(), 3);
+        QCOMPARE(p.Form.LyricsForm().CurLyricsPanel().Caption(), QStringLiteral("second line"));
+        QCOMPARE(p.Form.LyricsForm().NextLyricsPanel().Caption(), QString());
+        for (int i = 0; i < 4; ++i)
+            p.Tick();
+        QCOMPARE(p.Form.LyricsForm().CurLyricsPanel().Caption(), QString());
+
+        // Into track 2, which has no lyrics: the row, the title and the gauge follow and the
+        // lyrics window hides.
+        for (int i = 0; i < 5; ++i)
+            p.Tick();
+        QCOMPARE(p.Form.TrackPanel().Caption(), QStringLiteral("Closing"));
+        QCOMPARE(p.Form.windowTitle(), QStringLiteral("Closing - The Band & Co"));
+        QCOMPARE(p.Form.CurTimeGauge().Text(), QStringLiteral("0:02"));
+        QCOMPARE(p.Form.CurTimeGauge().MaxValue(), 65);
+        QCOMPARE(p.Form.CurTimeGauge().toolTip(), QStringLiteral("1:05"));
+        QVERIFY(!p.Form.LyricsForm().isVisible());
+        QCOMPARE(p.Form.TrackCombo().currentIndex(), 1);
+
+        // Eject: everything is reset, then "No CD".
+        p.Form.Controller().EjectButtonClick();
+        QCOMPARE(p.Form.windowTitle(), QStringLiteral("Quellon"));
+        QCOMPARE(p.Form.TitlePanel().Caption(), QStringLiteral("Please wait..."));
+        QCOMPARE(p.Form.ArtistPanel().Caption(), QString());
+        QCOMPARE(p.Form.TrackCombo().count(), 0);
+        p.Tick();
+        QCOMPARE(p.Form.TitlePanel().Caption(), QStringLiteral("No CD"));
+        QVERIFY(p.Errors.isEmpty());
+    }
+
+    void trackNumberStylesAndTheList()
+    {
+        TPlayer p;
+        p.WriteData(0x31, "[Order]\r\n03-01-03\r\n[Track03]\r\nSong\r\n[Track01]\r\nIntro\r\n");
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")),
+                           TSimDisc::Audio({60, 60, 245}, 0x31));
+        p.Form.FormCreate(1);
+        p.Form.SetTrackNumberStyle(TTrackNumberStyle::Simple);
+        QStringList items;
+        for (int i = 0; i < p.Form.TrackCombo().count(); ++i)
+            items.append(p.Form.TrackCombo().itemText(i));
+        QCOMPARE(items, (QStringList{"3.Song", "1.Intro", "3.Song"}));
+        p.Form.Controller().TrackComboChange(2);
+        QCOMPARE(p.Form.TrackPanel().Caption(), QStringLiteral("3.Song"));
+        QCOMPARE(p.Form.TrackPanel().toolTip(), QStringLiteral("Track 3/3"));
+        QCOMPARE(p.Form.CurTimeGauge().toolTip(), QStringLiteral("4:05"));
+        p.Form.SetTrackNumberStyle(TTrackNumberStyle::Brackets1);
+        QCOMPARE(p.Form.TrackCombo().currentIndex(), 2);
+        QCOMPARE(p.Form.windowTitle(), QStringLiteral("[3]Song - Artist"));
+        QCOMPARE(TQLNXMainForm::TrackItem(TTrackNumberStyle::Brackets2, 12, QStringLiteral("x")),
+                 QStringLiteral("<12>x"));
+    }
+
+    void layoutAndSnapping()
+    {
+        TPlayer p;
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QCOMPARE(p.Form.size(), QSize(176, 108));
+        QCOMPARE(p.Form.ArtistPanel().geometry(), QRect(8, 4, 160, 16));
+        QCOMPARE(p.Form.TrackPanel().geometry(), QRect(8, 44, 160, 16));
+        QCOMPARE(p.Form.CurTimeGauge().geometry(), QRect(8, 64, 160, 16));
+        QCOMPARE(p.Form.PlayButton().geometry(), QRect(8, 84, 40, 20));
+        QCOMPARE(p.Form.TrackCombo().geometry(), QRect(8, 44, 160, 10));
+        p.Form.resize(300, 113);
+        QCOMPARE(p.Form.height(), 112);
+        p.Form.resize(300, 115);
+        QCOMPARE(p.Form.height(), 116);
+        QCOMPARE(p.Form.CurTimeGauge().geometry(), QRect(8, 70, 284, 18));
+        // The drive list is two characters wide, centred behind the title row.
+        QCOMPARE(p.Form.DriveCombo().geometry(), QRect(137, 26, 26, 12));
+    }
+
+    void lyricsWindowModesAndPlacement()
+    {
+        TPlayer p;
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QVERIFY(!p.Form.LyricsForm().isVisible()); // Depend, no disc
+        p.Form.SetLyricsFormMode(0);
+        QVERIFY(p.Form.LyricsForm().isVisible());
+        // Close on its own menu is the same as Off.
+        Q_EMIT p.Form.LyricsForm().CloseClick();
+        QVERIFY(!p.Form.LyricsForm().isVisible());
+        QCOMPARE(p.Form.LyricsFormMode(), 1);
+
+        p.Form.move(100, 200);
+        p.Form.resize(300, 152);
+        p.Form.LyricsForm().resize(400, 60);
+        p.Form.SetLyricsFormSync(3);
+        QCOMPARE(p.Form.LyricsForm().pos(), QPoint(0, 352));
+        p.Form.SetLyricsFormSync(2);
+        QCOMPARE(p.Form.LyricsForm().pos(), QPoint(100, 352));
+        p.Form.move(120, 210);
+        QCOMPARE(p.Form.LyricsForm().pos(), QPoint(120, 362));
+    }
+
+    void rightClickOpensTheMenu()
+    {
+        TPlayer p;
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(50, 30),
+                                p.Form.mapToGlobal(QPoint(50, 30)));
+        QApplication::sendEvent(&p.Form.TitlePanel(), &event);
+        QVERIFY(p.Form.PopupMenu().isVisible());
+        p.Form.PopupMenu().hide();
+        // A play mode toggled through the menu reaches the playback logic exactly once.
+        QAction& shuffle = p.Form.OptionAction(TPlayOption::Shuffle);
+        shuffle.trigger();
+        QVERIFY(shuffle.isChecked());
+        QVERIFY(p.Form.OptionChecked(TPlayOption::Shuffle));
+        p.Form.OptionAction(TPlayOption::Repeat1).trigger();
+        QVERIFY(!p.Form.OptionAction(TPlayOption::Repeat).isEnabled());
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
