@@ -172,9 +172,9 @@ private Q_SLOTS:
         const QColor text = log->palette().color(QPalette::Text);
         QList<QPair<int, QColor>> styles; // weight and colour of each line's text
         for (QTextBlock block = log->document()->begin(); block.isValid(); block = block.next()) {
-            const QTextCharFormat format = block.begin().fragment().isValid()
-                                               ? block.begin().fragment().charFormat()
-                                               : block.charFormat();
+            const QTextBlock::iterator first = block.begin();
+            const QTextCharFormat format =
+                first.atEnd() ? block.charFormat() : first.fragment().charFormat();
             styles.append({format.fontWeight(), format.foreground().color()});
         }
         const QColor red(255, 0, 0);
