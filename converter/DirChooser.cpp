@@ -1,8 +1,11 @@
 #include "DirChooser.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "Confirm.h"
 
@@ -12,6 +15,17 @@ TDirChooser::TDirChooser(QWidget* parent, const QString& startDir) : QFileDialog
     setFileMode(QFileDialog::Directory);
     setOption(QFileDialog::ShowDirsOnly);
     setOption(QFileDialog::DontUseNativeDialog);
+    // The dialog greys its choose button while the typed name does not exist; here such a name
+    // is a directory to create, so the button stays available for any name.
+    auto* nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* buttons = findChild<QDialogButtonBox*>();
+    if (nameEdit && buttons) {
+        connect(nameEdit, &QLineEdit::textChanged, this, [buttons](const QString& text) {
+            if (QPushButton* choose = buttons->button(QDialogButtonBox::Open);
+                choose && !text.isEmpty())
+                choose->setEnabled(true);
+        });
+    }
     if (startDir.isEmpty())
         return;
     const QFileInfo info(startDir);
