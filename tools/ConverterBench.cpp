@@ -93,13 +93,17 @@ int main(int argc, char* argv[])
     form.findChild<QLineEdit*>(QStringLiteral("SrcFileEdit"))->setText(source);
     form.findChild<QLineEdit*>(QStringLiteral("DestDirEdit"))->setText(windowDir);
     auto* log = form.findChild<QTextEdit*>(QStringLiteral("ProgressEdit"));
-    timer.restart();
-    form.findChild<QPushButton*>(QStringLiteral("ConvertButton"))->click();
-    const qint64 run = timer.elapsed();
-    QCoreApplication::processEvents();
-    log->viewport()->repaint();
-    std::printf("window: %lld ms (run %lld ms, %d log lines, %lld files)\n", timer.elapsed(), run,
-                log->document()->blockCount(),
-                qsizetype(QDir(windowDir).entryList(QDir::Files).size()));
+    auto* convert = form.findChild<QPushButton*>(QStringLiteral("ConvertButton"));
+    // The second run empties the full log of the first and replaces its files.
+    for (const char* label : {"window", "again "}) {
+        timer.restart();
+        convert->click();
+        const qint64 run = timer.elapsed();
+        QCoreApplication::processEvents();
+        log->viewport()->repaint();
+        std::printf("%s: %lld ms (run %lld ms, %d log lines, %lld files)\n", label, timer.elapsed(),
+                    run, log->document()->blockCount(),
+                    qsizetype(QDir(windowDir).entryList(QDir::Files).size()));
+    }
     return 0;
 }
