@@ -30,7 +30,8 @@ bool IsAllDigits(QStringView text)
     return true;
 }
 
-// Keys are compared the way the old programs did: letter case counts only for A-Z.
+// Letter case is ignored for A-Z only, so that no other character can stand in for a letter
+// of a key.
 bool IsKey(QStringView key, QLatin1StringView name)
 {
     if (key.size() != name.size())
