@@ -53,8 +53,10 @@ qint64 TSilentBackend::Service()
     qint64 wanted = (due - m_accounted) * BytesPerSampleFrame;
     m_accounted = std::max(due, m_accounted);
     while (wanted > 0) {
-        const qint64 n = m_feed->Read(m_segment, m_scratch.data(),
-                                      std::min<qint64>(wanted, qint64(m_scratch.size())));
+        // Without a capture the audio is only taken, not copied.
+        char* into = m_capture ? m_scratch.data() : nullptr;
+        const qint64 n =
+            m_feed->Read(m_segment, into, std::min<qint64>(wanted, qint64(m_scratch.size())));
         if (n <= 0)
             break;
         if (m_capture)
@@ -209,7 +211,7 @@ bool TOutputDriver::StartBackend()
     return false;
 }
 
-bool TOutputDriver::Tick()
+TOutputDriver::TTick TOutputDriver::Tick()
 {
     // A failing backend moves the play on to the next one; each can fail once per tick.
     for (qsizetype attempt = 0; attempt <= m_factories.size(); ++attempt) {
@@ -219,26 +221,26 @@ bool TOutputDriver::Tick()
                 m_backend->Halt();
             m_segment = segment.Id;
             if (m_segment == 0)
-                return false;
+                return TTick::Idle;
             if (!segment.Continues && m_choice != 0) {
                 m_backend.reset();
                 m_choice = 0;
             }
             if (!StartBackend())
-                return false;
+                return TTick::Idle;
         }
         if (m_segment == 0 || !m_backend)
-            return false;
+            return TTick::Idle;
         const qint64 played = m_backend->Service();
         if (played >= 0) {
             m_feed.Played(m_segment, played);
-            return true;
+            return played > 0 ? TTick::Playing : TTick::Starting;
         }
         m_backend.reset();
         ++m_choice;
         m_feed.Restart(m_segment);
     }
-    return false;
+    return TTick::Idle;
 }
 
 // --- Thread --------------------------------------------------------------------------------
@@ -247,9 +249,8 @@ class TOutputWorker final : public QObject
 {
 public:
     TOutputWorker(TPcmFeed& feed, QList<TBackendFactory> backends, int tickMs)
-        : m_feed(feed), m_backends(std::move(backends)), m_timer(this)
+        : m_feed(feed), m_backends(std::move(backends)), m_tickMs(tickMs), m_timer(this)
     {
-        m_timer.setInterval(tickMs);
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
     }
@@ -257,11 +258,18 @@ public:
     {
         if (!m_driver)
             m_driver = std::make_unique<TOutputDriver>(m_feed, m_backends);
-        if (m_driver->Tick()) {
-            if (!m_timer.isActive())
-                m_timer.start();
-        } else {
+        switch (m_driver->Tick()) {
+        case TOutputDriver::TTick::Idle:
             m_timer.stop();
+            break;
+        case TOutputDriver::TTick::Starting:
+            // Until the first audio is heard, so a play starts without waiting for a tick.
+            m_timer.start(StartingTickMs);
+            break;
+        case TOutputDriver::TTick::Playing:
+            if (!m_timer.isActive() || m_timer.interval() != m_tickMs)
+                m_timer.start(m_tickMs);
+            break;
         }
     }
     void Shutdown()
@@ -271,8 +279,11 @@ public:
     }
 
 private:
+    static constexpr int StartingTickMs = 2;
+
     TPcmFeed& m_feed;
     QList<TBackendFactory> m_backends;
+    int m_tickMs;
     QTimer m_timer;
     std::unique_ptr<TOutputDriver> m_driver;
 };

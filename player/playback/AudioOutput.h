@@ -77,8 +77,14 @@ class TOutputDriver
 public:
     TOutputDriver(TPcmFeed& feed, QList<TBackendFactory> backends);
     ~TOutputDriver();
-    // Returns whether a segment is playing, so the owner can rest its timer when not.
-    bool Tick();
+
+    enum class TTick
+    {
+        Idle,     // nothing to play: the owner can rest its timer
+        Starting, // a segment began and nothing of it is heard yet: look again soon
+        Playing
+    };
+    TTick Tick();
 
 private:
     bool StartBackend();
@@ -98,7 +104,7 @@ class TThreadedOutput final : public TAudioOutput
 {
 public:
     // The factories are called in the output's thread.
-    explicit TThreadedOutput(QList<TBackendFactory> backends, int tickMs = 20);
+    explicit TThreadedOutput(QList<TBackendFactory> backends, int tickMs = 50);
     ~TThreadedOutput() override;
 
     void Attach(TPcmFeed& feed) override;

@@ -227,8 +227,10 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
         qint64 left = n;
         while (left > 0) {
             const qint64 part = std::min(left, RingBytes - m_ringHead);
-            std::memcpy(data, m_ring.data() + m_ringHead, std::size_t(part));
-            data += part;
+            if (data) {
+                std::memcpy(data, m_ring.data() + m_ringHead, std::size_t(part));
+                data += part;
+            }
             left -= part;
             m_ringHead = (m_ringHead + part) % RingBytes;
         }

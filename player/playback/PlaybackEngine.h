@@ -42,8 +42,9 @@ class TPcmFeed
 public:
     virtual ~TPcmFeed() = default;
     virtual TSegment CurrentSegment() = 0;
-    // Copies up to maxBytes (whole sample frames) of the segment's audio; 0 when none is ready
-    // yet, all of it has been read, or the segment is no longer current.
+    // Copies up to maxBytes (whole sample frames) of the segment's audio, or takes them without
+    // copying when data is null; 0 when none is ready yet, all of it has been read, or the
+    // segment is no longer current.
     virtual qint64 Read(quint64 segment, char* data, qint64 maxBytes) = 0;
     // Every byte of the segment has been read.
     virtual bool ReadAll(quint64 segment) = 0;
