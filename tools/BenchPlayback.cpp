@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     }});
     QList<double> delays;
     {
-        TCdioDevice device({{image}, false, std::move(output), TReadAhead::Thread});
+        TCdioDevice device({{image}, false, {}, std::move(output), TReadAhead::Thread});
         device.OpenDevice(QStringLiteral("bench.cue"));
         for (int i = 0; i < 20; ++i) {
             firstSample = -1;
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
 
     // CPU time over 30 s of audio at real pace.
     {
-        TCdioDevice device({{image}, false, MakeSilentAudioOutput(), TReadAhead::Thread});
+        TCdioDevice device({{image}, false, {}, MakeSilentAudioOutput(), TReadAhead::Thread});
         device.OpenDevice(QStringLiteral("bench.cue"));
         device.SetPlayFrom(PackTmsf(1, 0, 5, 0));
         device.SetPlayTo(PackTmsf(2, 0, 15, 0));

@@ -92,7 +92,7 @@ int main(int argc, char** argv)
         images.append(args.at(1));
         args = args.mid(2);
     }
-    TCdioDevice device({images, true, nullptr, TReadAhead::Thread});
+    TCdioDevice device({images, true, {}, nullptr, TReadAhead::Thread});
 
     if (args.isEmpty()) {
         const QStringList drives = device.EnumerateCdDrives();

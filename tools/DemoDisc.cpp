@@ -212,7 +212,7 @@ int main(int argc, char** argv)
     }
 
     // The identity and table of contents as the player will read them.
-    TCdioDevice device({{cuePath}, false, MakeSilentAudioOutput(), TReadAhead::Thread});
+    TCdioDevice device({{cuePath}, false, {}, MakeSilentAudioOutput(), TReadAhead::Thread});
     const QString drive = device.EnumerateCdDrives().value(0);
     const auto serial = device.DiscSerial(drive);
     if (!serial) {

@@ -39,20 +39,27 @@ bool DriveHoldsDisc(const QString& device)
 #endif
 }
 
-QStringList PhysicalDrives()
+QStringList FoundDrives()
+{
+    QStringList nodes;
+    if (char** list = cdio_get_devices(DRIVER_LINUX)) {
+        for (char** p = list; *p; ++p)
+            nodes.append(QFile::decodeName(*p));
+        cdio_free_device_list(list);
+    }
+    return nodes;
+}
+
+// Links such as /dev/cdrom name the same drive as the node they point to.
+QStringList PhysicalDrives(const QStringList& nodes)
 {
     QStringList devices;
-    char** list = cdio_get_devices(DRIVER_LINUX);
-    if (!list)
-        return devices;
-    for (char** p = list; *p; ++p) {
-        const QString path = QFile::decodeName(*p);
+    for (const QString& path : nodes) {
         const QString canonical = QFileInfo(path).canonicalFilePath();
         const QString device = canonical.isEmpty() ? path : canonical;
         if (!devices.contains(device))
             devices.append(device);
     }
-    cdio_free_device_list(list);
     std::sort(devices.begin(), devices.end());
     return devices;
 }
@@ -71,15 +78,25 @@ quint32 TmsfAt(const TDiscToc& toc, qint32 lsn)
 
 } // namespace
 
+void TCdioDevice::AddDrive(const QString& path, bool image)
+{
+    TDrive drive;
+    drive.Label = QFileInfo(path).fileName();
+    drive.Path = path;
+    drive.Image = image;
+    m_drives.append(drive);
+}
+
 TCdioDevice::TCdioDevice(TCdioDeviceSetup setup, QObject* parent) : CdDevice(parent)
 {
     InstallCdioLogHandler();
     if (setup.PhysicalDrives) {
-        for (const QString& device : PhysicalDrives())
-            m_drives.append(TDrive{QFileInfo(device).fileName(), device, false, false, {}, {}});
+        const QStringList nodes = setup.DeviceNodes.isEmpty() ? FoundDrives() : setup.DeviceNodes;
+        for (const QString& device : PhysicalDrives(nodes))
+            AddDrive(device, false);
     }
     for (const QString& image : setup.ImagePaths)
-        m_drives.append(TDrive{QFileInfo(image).fileName(), image, true, false, {}, {}});
+        AddDrive(image, true);
     // Drives are chosen by label, so two images of one file name must differ in it.
     for (qsizetype i = 0; i < m_drives.size(); ++i) {
         const QString base = m_drives.at(i).Label;
@@ -161,8 +178,7 @@ void TCdioDevice::OpenDevice(const QString& drive)
         if (result == TCdioDisc::TOpenResult::Unreadable)
             throw EMCIDeviceError("cannot open the drive " + d.Path.toStdString());
         // A play left running goes on only if the disc is still the one it plays.
-        const TPlaybackEngine::TStatus status = m_engine->Status();
-        if (status.Drive == index && (!d.Disc || status.State == TPlaybackEngine::TState::Idle))
+        if (m_engine->Status().Drive == index && (!d.Disc || d.Disc->Toc() != m_playedToc))
             m_engine->Forget(index);
     }
     m_open = index;
@@ -294,6 +310,7 @@ void TCdioDevice::StartPlay(std::optional<quint32> from, std::optional<quint32> 
     else if (EngineOnOpenDrive(&status))
         start = status.Position;
     const qint64 end = qint64(to ? SectorOf(*disc, *to) : toc.LeadOut) * BytesPerSector;
+    m_playedToc = toc;
     m_engine->Play(m_open, disc, start, end, Completion());
 }
 

@@ -8,9 +8,8 @@
 #include <QThreadPool>
 
 #include "CdDevice.h"
+#include "CdioDisc.h"
 #include "PlaybackEngine.h"
-
-class TCdioDisc;
 
 struct TCdioDeviceSetup
 {
@@ -18,6 +17,8 @@ struct TCdioDeviceSetup
     // drives, in this order.
     QStringList ImagePaths;
     bool PhysicalDrives = true;
+    // The device nodes to take as physical drives instead of those libcdio finds.
+    QStringList DeviceNodes;
     // Where the audio goes; by default the system's audio output, silence when there is none.
     std::unique_ptr<TAudioOutput> Output;
     TReadAhead ReadAhead = TReadAhead::Thread;
@@ -75,6 +76,7 @@ private:
         std::shared_ptr<TCdioDisc> Disc;
     };
 
+    void AddDrive(const QString& path, bool image);
     // The disc of a drive as it is now, reading an image when its tray has just closed.
     std::shared_ptr<TCdioDisc> LoadedDisc(TDrive& drive, bool* unreadable = nullptr);
     // The open drive's disc as last read, without asking the drive.
@@ -88,6 +90,9 @@ private:
 
     QList<TDrive> m_drives;
     int m_open = -1;
+    // The table of contents of the disc the engine was last given, to tell whether a physical
+    // drive still holds that disc when it is opened again.
+    TDiscToc m_playedToc;
     std::unique_ptr<TPlaybackEngine> m_engine;
     // Physical trays move without holding up the GUI.
     QThreadPool m_trayPool;

@@ -58,18 +58,19 @@ void TPlaybackEngine::Play(int drive, std::shared_ptr<TSectorSource> source, qin
 {
     TCompletion superseded;
     TCompletion finished;
+    std::shared_ptr<TSectorSource> released;
     {
         std::lock_guard lock(m_mutex);
         if (m_state == TState::Playing)
             superseded = std::exchange(m_done, nullptr);
         m_drive = drive;
-        m_source = std::move(source);
+        released = std::exchange(m_source, std::move(source));
         m_end = to;
         if (from >= to) {
             m_state = TState::Stopped;
             m_position = from;
             m_segment = 0;
-            m_source.reset();
+            source = std::exchange(m_source, nullptr); // let go of after unlocking
             finished = std::move(done);
         } else {
             m_state = TState::Playing;
@@ -87,6 +88,7 @@ void TPlaybackEngine::Play(int drive, std::shared_ptr<TSectorSource> source, qin
 void TPlaybackEngine::Stop()
 {
     TCompletion aborted;
+    std::shared_ptr<TSectorSource> released;
     {
         std::lock_guard lock(m_mutex);
         if (m_state == TState::Playing) {
@@ -97,7 +99,7 @@ void TPlaybackEngine::Stop()
         }
         m_state = TState::Stopped;
         m_segment = 0;
-        m_source.reset();
+        released = std::move(m_source);
     }
     if (aborted)
         aborted(TNotifyResult::Aborted);
@@ -143,6 +145,7 @@ void TPlaybackEngine::Detach()
 void TPlaybackEngine::Forget(int drive)
 {
     TCompletion aborted;
+    std::shared_ptr<TSectorSource> released;
     {
         std::lock_guard lock(m_mutex);
         if (m_drive != drive)
@@ -152,7 +155,7 @@ void TPlaybackEngine::Forget(int drive)
         m_state = TState::Idle;
         m_drive = -1;
         m_segment = 0;
-        m_source.reset();
+        released = std::move(m_source);
         m_done = nullptr;
     }
     if (aborted)
@@ -251,6 +254,7 @@ bool TPlaybackEngine::ReadAll(quint64 segment)
 void TPlaybackEngine::Played(quint64 segment, qint64 bytes)
 {
     TCompletion finished;
+    std::shared_ptr<TSectorSource> released;
     {
         std::lock_guard lock(m_mutex);
         if (segment == 0 || segment != m_segment || m_state != TState::Playing)
@@ -262,7 +266,7 @@ void TPlaybackEngine::Played(quint64 segment, qint64 bytes)
         m_state = TState::Stopped;
         m_position = m_end;
         m_segment = 0;
-        m_source.reset();
+        released = std::move(m_source);
         finished = std::exchange(m_done, nullptr);
     }
     if (finished)
@@ -292,9 +296,11 @@ void TPlaybackEngine::ReaderLoop()
             continue;
         }
         const quint64 segment = m_segment;
-        const std::shared_ptr<TSectorSource> source = m_source;
+        std::shared_ptr<TSectorSource> source = m_source;
         lock.unlock();
         source->ReadAudio(plan.Lsn, plan.Count, buffer.data());
+        // When the play let go of its disc meanwhile, the disc is closed here, unlocked.
+        source.reset();
         lock.lock();
         if (segment != m_segment || plan.From != m_readPos)
             continue;

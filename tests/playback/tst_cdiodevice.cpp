@@ -22,12 +22,12 @@ struct TRig
     std::unique_ptr<TCdioDevice> Device;
     std::unique_ptr<QSignalSpy> Spy;
 
-    explicit TRig(const QStringList& images)
+    explicit TRig(const QStringList& images, const QStringList& deviceNodes = {})
     {
         auto output = std::make_unique<TCaptureOutput>();
         Output = output.get();
-        Device = std::make_unique<TCdioDevice>(
-            TCdioDeviceSetup{images, false, std::move(output), TReadAhead::Inline});
+        Device = std::make_unique<TCdioDevice>(TCdioDeviceSetup{
+            images, !deviceNodes.isEmpty(), deviceNodes, std::move(output), TReadAhead::Inline});
         Spy = std::make_unique<QSignalSpy>(Device.get(), &CdDevice::Notify);
     }
     // Completions delivered so far.
@@ -109,6 +109,23 @@ private Q_SLOTS:
         QVERIFY(!rig.Device->DeviceOpen());
         QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::NotReady);
         QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, rig.Device->PauseDevice());
+    }
+
+    void nodesThatAreNoDrives()
+    {
+        // Anything opens as a drive with libcdio; these must not.
+        const QString image = ThreeTracks(QStringLiteral("nodes"));
+        TRig rig({image}, {QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"),
+                           QStringLiteral("/dev/../dev/null")});
+        QCOMPARE(rig.Device->EnumerateCdDrives(),
+                 (QStringList{QStringLiteral("null"), QStringLiteral("zero"),
+                              QStringLiteral("disc.cue")}));
+        for (const QString& node : {QStringLiteral("null"), QStringLiteral("zero")}) {
+            QVERIFY(!rig.Device->DiscSerial(node));
+            QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, rig.Device->OpenDevice(node));
+        }
+        rig.Device->OpenDevice(QStringLiteral("disc.cue"));
+        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Stopped);
     }
 
     void playsTheImageByteForByte()
