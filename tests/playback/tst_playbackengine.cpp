@@ -17,32 +17,35 @@ public:
     explicit TMemorySource(QByteArray bytes) : m_bytes(std::move(bytes)) {}
     void ReadAudio(qint32 lsn, int count, char* buffer) override
     {
-        ++Reads;
+        Sectors += count;
         const QByteArray part =
             m_bytes.mid(qsizetype(lsn) * BytesPerSector, count * BytesPerSector);
         std::memset(buffer, 0, std::size_t(count * BytesPerSector));
         std::memcpy(buffer, part.constData(), std::size_t(part.size()));
     }
-    std::atomic<int> Reads = 0;
+    std::atomic<int> Sectors = 0;
 
 private:
     QByteArray m_bytes;
 };
 
-// A sound device that holds back its last `latency` bytes (not heard yet) and breaks down
-// once it has taken `failAfter` bytes: what it held is lost.
-class TBreakingBackend final : public TOutputBackend
+// A sound device with a latency: what it takes is heard `latency` bytes of time later. It
+// breaks down once it has taken `failAfter` bytes, and what it held unheard is lost.
+class TLaggingBackend final : public TOutputBackend
 {
 public:
-    TBreakingBackend(std::shared_ptr<const TClock> clock, std::shared_ptr<QByteArray> heard,
-                     qint64 failAfter, qint64 latency)
-        : m_silent(std::move(clock), [this](const char* d, qint64 n) { m_taken.append(d, n); }),
-          m_heard(std::move(heard)), m_failAfter(failAfter), m_latency(latency)
+    TLaggingBackend(std::shared_ptr<const TClock> clock, std::shared_ptr<QByteArray> heard,
+                    qint64 failAfter, qint64 latency)
+        : m_silent(clock, [this](const char* d, qint64 n) { m_taken.append(d, n); }),
+          m_clock(std::move(clock)), m_heard(std::move(heard)), m_failAfter(failAfter),
+          m_latency(latency)
     {
     }
     bool Start(TPcmFeed& feed, quint64 segment) override
     {
         m_taken.clear();
+        m_reported = 0;
+        m_start = m_clock->NowNs();
         return m_silent.Start(feed, segment);
     }
     void Halt() override { m_silent.Halt(); }
@@ -51,7 +54,9 @@ public:
         if (m_taken.size() >= m_failAfter)
             return -1;
         m_silent.Service();
-        const qint64 played = std::max<qint64>(0, m_taken.size() - m_latency);
+        const qint64 elapsed =
+            (m_clock->NowNs() - m_start) * SampleRate / 1'000'000'000 * BytesPerSampleFrame;
+        const qint64 played = std::clamp<qint64>(elapsed - m_latency, 0, m_taken.size());
         m_heard->append(m_taken.mid(m_reported, played - m_reported));
         m_reported = std::max(m_reported, played);
         return m_reported;
@@ -59,11 +64,13 @@ public:
 
 private:
     TSilentBackend m_silent;
+    std::shared_ptr<const TClock> m_clock;
     QByteArray m_taken;
     std::shared_ptr<QByteArray> m_heard;
     qint64 m_failAfter;
     qint64 m_latency;
     qint64 m_reported = 0;
+    qint64 m_start = 0;
 };
 
 constexpr qint64 Second = BytesPerSecond;
@@ -121,12 +128,12 @@ private Q_SLOTS:
 
     void completionComesWhenTheLastSampleIsPlayed()
     {
-        // A device holding back a quarter second: the end of reading is not the end of play.
+        // A device a quarter second behind: the end of reading is not the end of the play.
         auto heard = std::make_shared<QByteArray>();
         TRig* rigPtr = nullptr;
         TRig rig({[&rigPtr, heard] {
-            return std::make_unique<TBreakingBackend>(rigPtr->Output->Clock(), heard, Second * 100,
-                                                      Second / 4);
+            return std::make_unique<TLaggingBackend>(rigPtr->Output->Clock(), heard, Second * 100,
+                                                     Second / 4);
         }});
         rigPtr = &rig;
         rig.Engine->Play(0, m_source, 0, Second, rig.Done());
@@ -134,6 +141,25 @@ private Q_SLOTS:
         QVERIFY(rig.Engine->ReadAll(rig.Engine->CurrentSegment().Id));
         QVERIFY(rig.Results.isEmpty());
         QCOMPARE(rig.Engine->Status().Position, Second - Second / 4);
+        rig.Output->Run(200);
+        QVERIFY(rig.Results.isEmpty());
+        rig.Output->Run(60);
+        QCOMPARE(rig.Results, QList<TNotifyResult>{TNotifyResult::Successful});
+        QCOMPARE(*heard, m_disc.left(Second));
+    }
+
+    void readsAheadBeforeAnythingIsPlayed()
+    {
+        TRig rig({}, TReadAhead::Thread);
+        auto source = std::make_shared<TMemorySource>(m_disc);
+        rig.Engine->Play(0, source, 0, 20 * Second, rig.Done());
+        // The output has taken nothing; the reader alone goes at least two seconds ahead.
+        QElapsedTimer guard;
+        guard.start();
+        while (source->Sectors < 150 && guard.elapsed() < 10000)
+            QThread::yieldCurrentThread();
+        QVERIFY(source->Sectors >= 150);
+        rig.Engine->Stop();
     }
 
     void everyPlayEndsOnce()
@@ -202,8 +228,8 @@ private Q_SLOTS:
         auto heard = std::make_shared<QByteArray>();
         TRig* rigPtr = nullptr;
         TRig rig({[&rigPtr, heard] {
-            return std::make_unique<TBreakingBackend>(rigPtr->Output->Clock(), heard, 2 * Second,
-                                                      Second / 10);
+            return std::make_unique<TLaggingBackend>(rigPtr->Output->Clock(), heard, 2 * Second,
+                                                     Second / 10);
         }});
         rigPtr = &rig;
         const qint64 from = 0;
