@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TIniFile;
+
+// The directory that holds the settings file and, by default, the data directory: the
+// executable's own directory when it is writable (a build tree, a portable copy), otherwise
+// $XDG_CONFIG_HOME/qlnx/ (~/.config/qlnx/ when that is unset or not absolute). Every result
+// ends with "/".
+QString ProgramDirectory();
+QString ChooseProgramDirectory(const QString& executableDir, bool executableDirWritable,
+                               const QString& xdgConfigHome, const QString& home);
+
+// The settings file in that directory.
+QString SettingsFileName(const QString& programDir);
+
+// The disc images that follow the physical drives in the drive list: the values of the keys
+// Image1, Image2, ... of section "Drives", in the order of their numbers (gaps allowed, empty
+// values skipped). Backslashes are separators; "~/" stands for the home directory; any other
+// path not beginning with "/" is taken from settingsDir.
+QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir);

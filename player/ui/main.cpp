@@ -1,0 +1,32 @@
+// The player's entry: one application, the main window and its creation order.
+
+#include <QApplication>
+#include <QFont>
+
+#include "CdioDevice.h"
+#include "DiscModel.h"
+#include "IniFile.h"
+#include "Main.h"
+#include "ProgramDirectory.h"
+
+int main(int argc, char** argv)
+{
+    // The two windows keep each other in place by absolute screen positions, which only X11
+    // gives; on a Wayland session the player runs through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("qlnx"));
+    // The stored font names are those of the Windows Japanese fonts; the IPA fonts stand in.
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+
+    const QString programDir = ProgramDirectory();
+    const TIniFile settings(SettingsFileName(programDir));
+    TCdioDevice device({DriveImagePaths(settings, programDir), true, {}, nullptr,
+                        TReadAhead::Thread});
+    TDiscModel model;
+    TQLNXMainForm mainForm(model, device, programDir);
+    mainForm.FormCreate();
+    return app.exec();
+}

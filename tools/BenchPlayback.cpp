@@ -1,0 +1,128 @@
+// Measures the playback engine on a disc image through the silent output:
+// - the delay from PlayRange to the first sample handed to the output;
+// - the CPU time of the whole process per minute of audio, over a play of 30 s at real pace.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "AudioOutput.h"
+#include "CdioDevice.h"
+#include "Tmsf.h"
+
+namespace {
+
+double CpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+QString WriteImage(const QString& dir, int seconds)
+{
+    QByteArray bin(qsizetype(seconds) * 75 * 2352, '\0');
+    for (qsizetype i = 0; i < bin.size(); ++i)
+        bin[i] = char((i * 31 + i / 2352) & 0xFF);
+    QFile b(dir + QStringLiteral("/bench.bin"));
+    b.open(QIODevice::WriteOnly);
+    b.write(bin);
+    QFile c(dir + QStringLiteral("/bench.cue"));
+    c.open(QIODevice::WriteOnly);
+    c.write("FILE \"bench.bin\" BINARY\n"
+            "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+            "  TRACK 02 AUDIO\n    INDEX 01 00:20:00\n");
+    return c.fileName();
+}
+
+// Waits in the event loop until the device reports a completion or ms pass.
+bool WaitForNotify(CdDevice& device, int ms)
+{
+    QEventLoop loop;
+    bool done = false;
+    QObject::connect(&device, &CdDevice::Notify, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done;
+}
+
+void Pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString image = WriteImage(dir.path(), 45);
+
+    // Delay to the first sample: the time from PlayRange to the first bytes the silent
+    // output takes, over 20 plays at different places.
+    std::atomic<qint64> firstSample{-1};
+    auto clock = std::make_shared<TSteadyClock>();
+    auto output = std::make_unique<TThreadedOutput>(QList<TBackendFactory>{[clock, &firstSample] {
+        return std::make_unique<TSilentBackend>(clock, [clock, &firstSample](const char*, qint64) {
+            qint64 expected = -1;
+            firstSample.compare_exchange_strong(expected, clock->NowNs());
+        });
+    }});
+    QList<double> delays;
+    {
+        TCdioDevice device({{image}, false, {}, std::move(output), TReadAhead::Thread});
+        device.OpenDevice(QStringLiteral("bench.cue"));
+        for (int i = 0; i < 20; ++i) {
+            firstSample = -1;
+            device.SetPlayFrom(PackTmsf(1 + i % 2, 0, (i * 7) % 19, i % 75));
+            const qint64 start = clock->NowNs();
+            device.PlayRange();
+            QElapsedTimer guard;
+            guard.start();
+            while (firstSample < 0 && guard.elapsed() < 2000)
+                Pause(1);
+            delays.append(firstSample < 0 ? 2000.0 : double(firstSample - start) / 1e6);
+            Pause(200);
+        }
+        device.StopDevice();
+    }
+    std::sort(delays.begin(), delays.end());
+    std::printf("PlayRange to first sample handed to the output (20 plays, image, silent output):\n"
+                "  median %.2f ms, worst %.2f ms (goal: under 150 ms)\n",
+                delays.at(delays.size() / 2), delays.back());
+
+    // CPU time over 30 s of audio at real pace.
+    {
+        TCdioDevice device({{image}, false, {}, MakeSilentAudioOutput(), TReadAhead::Thread});
+        device.OpenDevice(QStringLiteral("bench.cue"));
+        device.SetPlayFrom(PackTmsf(1, 0, 5, 0));
+        device.SetPlayTo(PackTmsf(2, 0, 15, 0));
+        QElapsedTimer wall;
+        const double cpu0 = CpuSeconds();
+        wall.start();
+        device.PlayRange();
+        const bool ended = WaitForNotify(device, 40'000);
+        const double cpu = CpuSeconds() - cpu0;
+        const double seconds = double(wall.elapsed()) / 1000.0;
+        std::printf("CPU time while playing 30 s of audio from an image (silent output):\n"
+                    "  %.3f s CPU in %.2f s wall (%s); %.3f s CPU per minute of audio, %.2f %% of "
+                    "one core (goal: under 0.3 s per minute)\n",
+                    cpu, seconds, ended ? "play completed" : "no completion!", cpu * 2,
+                    cpu / seconds * 100);
+    }
+    return 0;
+}

@@ -1,0 +1,157 @@
+// Looks at the drives as the player sees them, and plays through the playback engine.
+//
+//   qlnxcd [--image PATH]...                     the drives: mode, tracks, identity
+//   qlnxcd [--image PATH]... toc DRIVE           the table of contents
+//   qlnxcd [--image PATH]... play DRIVE [FROM [TO]]
+//                                                plays tracks FROM to TO (the whole disc by
+//                                                default), showing the position every second
+//
+// Disc images come from the settings file's section "Drives", then from --image.
+
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "CdioDevice.h"
+#include "IniFile.h"
+#include "ProgramDirectory.h"
+#include "Tmsf.h"
+
+namespace {
+
+const char* ModeName(TDeviceMode mode)
+{
+    static const char* const names[] = {"not ready", "stopped", "playing", "recording",
+                                        "seeking",   "paused",  "open"};
+    return names[int(mode)];
+}
+
+QString Tmsf(quint32 p)
+{
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(TmsfTrack(p), 2, 10, QLatin1Char('0'))
+        .arg(TmsfMinutes(p), 2, 10, QLatin1Char('0'))
+        .arg(TmsfSeconds(p), 2, 10, QLatin1Char('0'))
+        .arg(TmsfFrames(p), 2, 10, QLatin1Char('0'));
+}
+
+QString Msf(quint32 l)
+{
+    return QStringLiteral("%1:%2.%3")
+        .arg(MsfMinutes(l), 2, 10, QLatin1Char('0'))
+        .arg(MsfSeconds(l), 2, 10, QLatin1Char('0'))
+        .arg(MsfFrames(l), 2, 10, QLatin1Char('0'));
+}
+
+const char* ResultName(TNotifyResult r)
+{
+    switch (r) {
+    case TNotifyResult::Successful:
+        return "successful";
+    case TNotifyResult::Superseded:
+        return "superseded";
+    case TNotifyResult::Aborted:
+        return "aborted";
+    case TNotifyResult::Failure:
+        break;
+    }
+    return "failure";
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: qlnxcd [--image PATH]... [toc DRIVE | play DRIVE [FROM [TO]]]\n");
+    return 2;
+}
+
+bool Open(TCdioDevice& device, const QString& drive)
+{
+    try {
+        device.OpenDevice(drive);
+    } catch (const EMCIDeviceError&) {
+        std::printf("%s: not available\n", qPrintable(drive));
+        return false;
+    }
+    if (device.DeviceMode() == TDeviceMode::Open) {
+        std::printf("%s: no disc\n", qPrintable(drive));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const QString programDir = ProgramDirectory();
+    QStringList images = DriveImagePaths(TIniFile(SettingsFileName(programDir)), programDir);
+    while (args.size() >= 2 && args.front() == QLatin1String("--image")) {
+        images.append(args.at(1));
+        args = args.mid(2);
+    }
+    TCdioDevice device({images, true, {}, nullptr, TReadAhead::Thread});
+
+    if (args.isEmpty()) {
+        const QStringList drives = device.EnumerateCdDrives();
+        if (drives.isEmpty())
+            std::printf("no drives (settings file: %s)\n",
+                        qPrintable(SettingsFileName(programDir)));
+        for (const QString& drive : drives) {
+            const auto serial = device.DiscSerial(drive);
+            try {
+                device.OpenDevice(drive);
+            } catch (const EMCIDeviceError&) {
+                std::printf("%-16s not available\n", qPrintable(drive));
+                continue;
+            }
+            std::printf(
+                "%-16s %-9s %2d tracks  identity %s\n", qPrintable(drive),
+                ModeName(device.DeviceMode()), device.NumberOfTracks(),
+                serial ? qPrintable(
+                             QStringLiteral("%1").arg(*serial, 8, 16, QLatin1Char('0')).toUpper())
+                       : "none");
+            device.CloseDevice();
+        }
+        return 0;
+    }
+
+    if (args.size() < 2)
+        return Usage();
+    const QString command = args.at(0);
+    const QString drive = args.at(1);
+    if (command == QLatin1String("toc")) {
+        if (!Open(device, drive))
+            return 1;
+        for (int n = 1; n <= device.NumberOfTracks(); ++n) {
+            std::printf("%2d  %-5s  length %s\n", n, device.IsAudioTrack(n) ? "audio" : "data",
+                        qPrintable(Msf(device.TrackLength(n))));
+        }
+        return 0;
+    }
+    if (command != QLatin1String("play"))
+        return Usage();
+    if (!Open(device, drive))
+        return 1;
+    const int count = device.NumberOfTracks();
+    const int from = args.size() > 2 ? std::clamp(args.at(2).toInt(), 1, count) : 1;
+    const int to = args.size() > 3 ? std::clamp(args.at(3).toInt(), from, count) : count;
+    device.SetPlayFrom(device.TrackStart(from));
+    const quint32 length = device.TrackLength(to);
+    device.SetPlayTo(PackTmsf(to, MsfMinutes(length), MsfSeconds(length), MsfFrames(length)));
+    QObject::connect(&device, &CdDevice::Notify, &app, [&app](TNotifyResult r) {
+        std::printf("play ended: %s\n", ResultName(r));
+        app.quit();
+    });
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &app, [&device] {
+        std::printf("%s  %s\n", ModeName(device.DeviceMode()),
+                    qPrintable(Tmsf(device.CurrentPosition())));
+        std::fflush(stdout);
+    });
+    tick.start(1000);
+    device.PlayRange();
+    return app.exec();
+}
