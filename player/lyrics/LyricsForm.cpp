@@ -80,51 +80,35 @@ void TLyricsForm::resizeEvent(QResizeEvent* event)
     LayoutPanels();
 }
 
-void TLyricsForm::FormMouseDown(QPoint globalPos)
+QWidget& TLyricsForm::DragTarget()
 {
     // Glued under the main window, the pair is dragged by the main window, which brings this
     // one along.
     const bool glued = m_mainForm && m_syncMode && m_syncMode() != lfsyncNone;
-    m_drag.Start(glued ? *m_mainForm : *this, globalPos);
+    return glued ? *m_mainForm : *this;
 }
 
 void TLyricsForm::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (!TWindowDrag::StartResizeAt(*this, event->position().toPoint()))
-        FormMouseDown(event->globalPosition().toPoint());
+    if (event->button() == Qt::LeftButton &&
+        !TWindowDrag::StartResizeAt(*this, event->position().toPoint()))
+        m_drag.HandleMouse(DragTarget(), *event);
 }
 
 void TLyricsForm::mouseMoveEvent(QMouseEvent* event)
 {
-    m_drag.Move(event->globalPosition().toPoint());
+    m_drag.HandleMouse(DragTarget(), *event);
 }
 
-void TLyricsForm::mouseReleaseEvent(QMouseEvent*)
+void TLyricsForm::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_drag.Release();
+    m_drag.HandleMouse(DragTarget(), *event);
 }
 
 bool TLyricsForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_curLyricsPanel || watched == m_nextLyricsPanel) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton)
-                FormMouseDown(mouse->globalPosition().toPoint());
-            break;
-        case QEvent::MouseMove:
-            m_drag.Move(mouse->globalPosition().toPoint());
-            break;
-        case QEvent::MouseButtonRelease:
-            m_drag.Release();
-            break;
-        default:
-            break;
-        }
-    }
+    if (watched == m_curLyricsPanel || watched == m_nextLyricsPanel)
+        m_drag.HandleMouse(DragTarget(), *event);
     return QWidget::eventFilter(watched, event);
 }
 

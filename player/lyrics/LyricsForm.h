@@ -46,7 +46,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void FormMouseDown(QPoint globalPos);
+    // The window a drag on this one moves.
+    QWidget& DragTarget();
     void ChangePanelFont(TAndPanel& panel);
 
     TAndPanel* m_curLyricsPanel;

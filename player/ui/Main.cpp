@@ -392,20 +392,19 @@ void TQLNXMainForm::moveEvent(QMoveEvent* event)
 
 void TQLNXMainForm::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (!TWindowDrag::StartResizeAt(*this, event->position().toPoint()))
-        m_drag.Start(*this, event->globalPosition().toPoint());
+    if (event->button() == Qt::LeftButton &&
+        !TWindowDrag::StartResizeAt(*this, event->position().toPoint()))
+        m_drag.HandleMouse(*this, *event);
 }
 
 void TQLNXMainForm::mouseMoveEvent(QMouseEvent* event)
 {
-    m_drag.Move(event->globalPosition().toPoint());
+    m_drag.HandleMouse(*this, *event);
 }
 
-void TQLNXMainForm::mouseReleaseEvent(QMouseEvent*)
+void TQLNXMainForm::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_drag.Release();
+    m_drag.HandleMouse(*this, *event);
 }
 
 void TQLNXMainForm::contextMenuEvent(QContextMenuEvent* event)
@@ -451,23 +450,8 @@ bool TQLNXMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_forwardButton || watched == m_backButton)
         return SeekButtonEvent(static_cast<QPushButton*>(watched), event);
-    if (watched == m_artistPanel) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton)
-                m_drag.Start(*this, mouse->globalPosition().toPoint());
-            break;
-        case QEvent::MouseMove:
-            m_drag.Move(mouse->globalPosition().toPoint());
-            break;
-        case QEvent::MouseButtonRelease:
-            m_drag.Release();
-            break;
-        default:
-            break;
-        }
-    }
+    if (watched == m_artistPanel)
+        m_drag.HandleMouse(*this, *event);
     return QWidget::eventFilter(watched, event);
 }
 

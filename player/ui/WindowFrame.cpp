@@ -1,5 +1,6 @@
 #include "WindowFrame.h"
 
+#include <QMouseEvent>
 #include <QWindow>
 
 Qt::Edges EdgesAt(QSize size, QPoint pos, int margin)
@@ -48,4 +49,23 @@ bool TWindowDrag::Release()
     const bool active = m_target != nullptr;
     m_target = nullptr;
     return active;
+}
+
+void TWindowDrag::HandleMouse(QWidget& target, const QEvent& event)
+{
+    const auto& mouse = static_cast<const QMouseEvent&>(event);
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+        if (mouse.button() == Qt::LeftButton)
+            Start(target, mouse.globalPosition().toPoint());
+        break;
+    case QEvent::MouseMove:
+        Move(mouse.globalPosition().toPoint());
+        break;
+    case QEvent::MouseButtonRelease:
+        Release();
+        break;
+    default:
+        break;
+    }
 }

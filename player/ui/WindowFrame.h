@@ -22,6 +22,9 @@ public:
     // Mouse moves and the release of a drag carried out by hand. Return whether they were used.
     bool Move(QPoint globalPos);
     bool Release();
+    // The mouse events of a surface that drags target (the window itself, a row, a panel): a
+    // left press starts the drag, moves and the release carry it on and end it.
+    void HandleMouse(QWidget& target, const QEvent& event);
 
 private:
     QWidget* m_target = nullptr;

@@ -23,8 +23,8 @@ int main(int argc, char** argv)
 
     const QString programDir = ProgramDirectory();
     const TIniFile settings(SettingsFileName(programDir));
-    TCdioDevice device({DriveImagePaths(settings, programDir), true, {}, nullptr,
-                        TReadAhead::Thread});
+    TCdioDevice device(
+        {DriveImagePaths(settings, programDir), true, {}, nullptr, TReadAhead::Thread});
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
     mainForm.FormCreate();
