@@ -49,6 +49,7 @@ public:
         return m_silent.Start(feed, segment);
     }
     void Halt() override { m_silent.Halt(); }
+    int ServiceMs() const override { return 20; }
     qint64 Service() override
     {
         if (m_taken.size() >= m_failAfter)
