@@ -8,8 +8,10 @@
 #include <ctime>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QMap>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -55,6 +57,22 @@ bool WaitForNotify(CdDevice& device, int ms)
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
     return done;
+}
+
+// CPU time of each thread of the process, by thread name, from the scheduler's statistics.
+QMap<QString, double> ThreadSeconds()
+{
+    QMap<QString, double> seconds;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(tid + QStringLiteral("/comm")));
+        QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
+        if (!comm.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString name = QString::fromUtf8(comm.readAll().trimmed()) + u'/' + tid;
+        seconds[name] = stat.readAll().split(' ').value(0).toDouble() / 1e9;
+    }
+    return seconds;
 }
 
 void Pause(int ms)
@@ -112,17 +130,24 @@ int main(int argc, char** argv)
         device.SetPlayFrom(PackTmsf(1, 0, 5, 0));
         device.SetPlayTo(PackTmsf(2, 0, 15, 0));
         QElapsedTimer wall;
+        const QMap<QString, double> threads0 = ThreadSeconds();
         const double cpu0 = CpuSeconds();
         wall.start();
         device.PlayRange();
         const bool ended = WaitForNotify(device, 40'000);
         const double cpu = CpuSeconds() - cpu0;
         const double seconds = double(wall.elapsed()) / 1000.0;
+        const QMap<QString, double> threads = ThreadSeconds();
         std::printf("CPU time while playing 30 s of audio from an image (silent output):\n"
                     "  %.3f s CPU in %.2f s wall (%s); %.3f s CPU per minute of audio, %.2f %% of "
                     "one core (goal: under 0.3 s per minute)\n",
                     cpu, seconds, ended ? "play completed" : "no completion!", cpu * 2,
                     cpu / seconds * 100);
+        for (auto it = threads.cbegin(); it != threads.cend(); ++it) {
+            const double used = it.value() - threads0.value(it.key());
+            if (used >= 0.0005)
+                std::printf("    thread %-28s %.3f s\n", qPrintable(it.key()), used);
+        }
     }
     return 0;
 }

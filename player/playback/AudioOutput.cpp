@@ -147,6 +147,7 @@ public:
         m_sink->stop();
         m_device->Begin(nullptr, 0);
     }
+    int ServiceMs() const override { return 50; }
     qint64 Service() override
     {
         if (Failed())
@@ -191,6 +192,13 @@ std::unique_ptr<TOutputBackend> MakeDefaultSinkBackend()
 
 // --- Driver --------------------------------------------------------------------------------
 
+namespace {
+
+// The tick due at the end of a segment comes this soon at the least.
+constexpr qint64 EndingTickMs = 5;
+
+} // namespace
+
 TOutputDriver::TOutputDriver(TPcmFeed& feed, QList<TBackendFactory> backends)
     : m_feed(feed), m_factories(std::move(backends))
 {
@@ -234,6 +242,10 @@ TOutputDriver::TTick TOutputDriver::Tick()
         const qint64 played = m_backend->Service();
         if (played >= 0) {
             m_feed.Played(m_segment, played);
+            const qint64 unplayedMs = m_feed.Unplayed(m_segment) * 1000 / BytesPerSecond;
+            m_nextTickMs =
+                int(std::clamp<qint64>(unplayedMs + 1, EndingTickMs,
+                                       std::max<qint64>(EndingTickMs, m_backend->ServiceMs())));
             return played > 0 ? TTick::Playing : TTick::Starting;
         }
         m_backend.reset();
@@ -248,8 +260,8 @@ TOutputDriver::TTick TOutputDriver::Tick()
 class TOutputWorker final : public QObject
 {
 public:
-    TOutputWorker(TPcmFeed& feed, QList<TBackendFactory> backends, int tickMs)
-        : m_feed(feed), m_backends(std::move(backends)), m_tickMs(tickMs), m_timer(this)
+    TOutputWorker(TPcmFeed& feed, QList<TBackendFactory> backends)
+        : m_feed(feed), m_backends(std::move(backends)), m_timer(this)
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
@@ -267,8 +279,8 @@ public:
             m_timer.start(StartingTickMs);
             break;
         case TOutputDriver::TTick::Playing:
-            if (!m_timer.isActive() || m_timer.interval() != m_tickMs)
-                m_timer.start(m_tickMs);
+            if (!m_timer.isActive() || m_timer.interval() != m_driver->NextTickMs())
+                m_timer.start(m_driver->NextTickMs());
             break;
         }
     }
@@ -283,13 +295,11 @@ private:
 
     TPcmFeed& m_feed;
     QList<TBackendFactory> m_backends;
-    int m_tickMs;
     QTimer m_timer;
     std::unique_ptr<TOutputDriver> m_driver;
 };
 
-TThreadedOutput::TThreadedOutput(QList<TBackendFactory> backends, int tickMs)
-    : m_backends(std::move(backends)), m_tickMs(tickMs)
+TThreadedOutput::TThreadedOutput(QList<TBackendFactory> backends) : m_backends(std::move(backends))
 {
     m_thread.setObjectName(QStringLiteral("qlnx audio output"));
 }
@@ -307,7 +317,7 @@ TThreadedOutput::~TThreadedOutput()
 
 void TThreadedOutput::Attach(TPcmFeed& feed)
 {
-    m_worker = new TOutputWorker(feed, m_backends, m_tickMs);
+    m_worker = new TOutputWorker(feed, m_backends);
     m_worker->moveToThread(&m_thread);
     m_thread.start(QThread::HighPriority);
 }

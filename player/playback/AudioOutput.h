@@ -37,6 +37,8 @@ public:
     // Keeps the segment playing; returns how many of its bytes have been played, or -1 when
     // the backend failed and can play no more.
     virtual qint64 Service() = 0;
+    // How often Service is wanted while a segment plays.
+    virtual int ServiceMs() const = 0;
 };
 
 // Plays in silence at the pace of a clock: on each Service it takes as much audio as the time
@@ -51,6 +53,8 @@ public:
     bool Start(TPcmFeed& feed, quint64 segment) override;
     void Halt() override;
     qint64 Service() override;
+    // Nobody hears it: its position need not be finer than the display's.
+    int ServiceMs() const override { return 250; }
 
 private:
     std::shared_ptr<const TClock> m_clock;
@@ -85,6 +89,9 @@ public:
         Playing
     };
     TTick Tick();
+    // When the driver wants its next tick, in milliseconds: the backend's service interval, or
+    // sooner when the segment is due to end before that.
+    int NextTickMs() const { return m_nextTickMs; }
 
 private:
     bool StartBackend();
@@ -94,17 +101,20 @@ private:
     qsizetype m_choice = 0;
     std::unique_ptr<TOutputBackend> m_backend;
     quint64 m_segment = 0;
+    int m_nextTickMs = 0;
 };
 
 class TOutputWorker;
 
 // The output used by the player: a driver ticking in a thread of its own, so audio never waits
-// for the GUI.
+// for the GUI. Every change of the feed wakes it at once; while a segment plays it ticks as
+// often as its backend wants, and once more just when the segment is due to end, so a play
+// ends on time.
 class TThreadedOutput final : public TAudioOutput
 {
 public:
     // The factories are called in the output's thread.
-    explicit TThreadedOutput(QList<TBackendFactory> backends, int tickMs = 50);
+    explicit TThreadedOutput(QList<TBackendFactory> backends);
     ~TThreadedOutput() override;
 
     void Attach(TPcmFeed& feed) override;
@@ -112,7 +122,6 @@ public:
 
 private:
     QList<TBackendFactory> m_backends;
-    int m_tickMs;
     QThread m_thread;
     TOutputWorker* m_worker = nullptr;
 };

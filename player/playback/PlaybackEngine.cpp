@@ -238,7 +238,9 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
             m_ringHead = (m_ringHead + part) % RingBytes;
         }
         m_ringFill -= n;
-        wakeReader = n > 0 && m_readAhead == TReadAhead::Thread;
+        // The reader is woken only when there is room for a whole read.
+        TReadPlan plan;
+        wakeReader = n > 0 && m_readAhead == TReadAhead::Thread && PlanRead(plan, false);
     }
     if (wakeReader)
         m_readerWake.notify_one();
@@ -272,6 +274,14 @@ void TPlaybackEngine::Played(quint64 segment, qint64 bytes)
     if (finished)
         finished(TNotifyResult::Successful);
     WakeAll();
+}
+
+qint64 TPlaybackEngine::Unplayed(quint64 segment)
+{
+    std::lock_guard lock(m_mutex);
+    if (segment == 0 || segment != m_segment)
+        return 0;
+    return m_end - m_segmentStart - m_played;
 }
 
 void TPlaybackEngine::Restart(quint64 segment)

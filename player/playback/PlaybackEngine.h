@@ -50,6 +50,8 @@ public:
     virtual bool ReadAll(quint64 segment) = 0;
     // The first `bytes` bytes of the segment have been played (heard, not just taken).
     virtual void Played(quint64 segment, qint64 bytes) = 0;
+    // Bytes of the segment not played yet; 0 when it is no longer current.
+    virtual qint64 Unplayed(quint64 segment) = 0;
     // The output lost what it held of the segment: the play goes on from what was played, as a
     // new segment.
     virtual void Restart(quint64 segment) = 0;
@@ -123,6 +125,7 @@ public:
     qint64 Read(quint64 segment, char* data, qint64 maxBytes) override;
     bool ReadAll(quint64 segment) override;
     void Played(quint64 segment, qint64 bytes) override;
+    qint64 Unplayed(quint64 segment) override;
     void Restart(quint64 segment) override;
 
 private:
