@@ -306,14 +306,18 @@ void TQLNXMainForm::FormCreate(std::optional<quint32> seed)
     resize(minimumSize());
     m_lyricsForm->move(0, frameGeometry().bottom() + 1);
     m_lyricsForm->resize(m_lyricsForm->minimumSize());
-    SetLyricsFormMode(2);
-    SetLyricsFormSync(0);
 
     // Size increments reach the window manager only when set between creating the native
-    // window and showing it; they let it offer the snapped heights only.
+    // window and showing it; they let it offer the snapped heights only (even ones for the
+    // lyrics window).
     winId();
     setBaseSize(0, m_playButton->height() + 8);
     setSizeIncrement(1, 4);
+    m_lyricsForm->winId();
+    m_lyricsForm->setBaseSize(0, 0);
+    m_lyricsForm->setSizeIncrement(1, 2);
+    SetLyricsFormMode(2);
+    SetLyricsFormSync(0);
     show();
     LayoutMainWindow();
     m_lyricsForm->PlaceMainForm();
