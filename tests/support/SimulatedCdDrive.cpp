@@ -180,18 +180,17 @@ quint32 TSimulatedCdDrive::CurrentPosition()
 void TSimulatedCdDrive::StartPlay(std::optional<quint32> from, std::optional<quint32> to)
 {
     Drive* d = Current();
-    const QString fromText = from ? QStringLiteral("%1:%2:%3:%4")
-                                        .arg(TmsfTrack(*from))
-                                        .arg(TmsfMinutes(*from), 2, 10, QLatin1Char('0'))
-                                        .arg(TmsfSeconds(*from), 2, 10, QLatin1Char('0'))
-                                        .arg(TmsfFrames(*from), 2, 10, QLatin1Char('0'))
-                                  : QStringLiteral("cur");
-    const QString toText = to ? QStringLiteral("%1:%2:%3:%4")
-                                    .arg(TmsfTrack(*to))
-                                    .arg(TmsfMinutes(*to), 2, 10, QLatin1Char('0'))
-                                    .arg(TmsfSeconds(*to), 2, 10, QLatin1Char('0'))
-                                    .arg(TmsfFrames(*to), 2, 10, QLatin1Char('0'))
-                              : QStringLiteral("end");
+    const auto text = [](std::optional<quint32> tmsf, const QString& none) {
+        if (!tmsf)
+            return none;
+        return QStringLiteral("%1:%2:%3:%4")
+            .arg(TmsfTrack(*tmsf))
+            .arg(TmsfMinutes(*tmsf), 2, 10, QLatin1Char('0'))
+            .arg(TmsfSeconds(*tmsf), 2, 10, QLatin1Char('0'))
+            .arg(TmsfFrames(*tmsf), 2, 10, QLatin1Char('0'));
+    };
+    const QString fromText = text(from, QStringLiteral("cur"));
+    const QString toText = text(to, QStringLiteral("end"));
     m_log.append(QStringLiteral("play ") + fromText + u'-' + toText);
     if (!d || !DiscReady(*d)) {
         PostNotify(TNotifyResult::Failure);
