@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include "BatchMode.h"
-#include "Main.h"
+#include "convert/BatchMode.h"
+#include "ui/Main.h"
+
+using namespace qlnxdc;
 
 int main(int argc, char* argv[])
 {

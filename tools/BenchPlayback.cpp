@@ -11,14 +11,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMap>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "AudioOutput.h"
-#include "CdioDevice.h"
-#include "Tmsf.h"
+#include "cdio/AudioOutput.h"
+#include "cdio/CdioDevice.h"
+#include "disc/Tmsf.h"
+
+using namespace qlnx;
 
 namespace {
 

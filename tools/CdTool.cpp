@@ -13,10 +13,12 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include "CdioDevice.h"
-#include "IniFile.h"
-#include "ProgramDirectory.h"
-#include "Tmsf.h"
+#include "cdio/CdioDevice.h"
+#include "disc/Tmsf.h"
+#include "settings/IniFile.h"
+#include "settings/ProgramDirectory.h"
+
+using namespace qlnx;
 
 namespace {
 

@@ -18,8 +18,10 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 
-#include "BatchMode.h"
-#include "Main.h"
+#include "convert/BatchMode.h"
+#include "ui/Main.h"
+
+using namespace qlnxdc;
 
 namespace {
 

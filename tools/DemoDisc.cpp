@@ -14,12 +14,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "AudioOutput.h"
-#include "CdioDevice.h"
-#include "DiscDataFile.h"
-#include "DiscModel.h"
-#include "IniFile.h"
-#include "ProgramDirectory.h"
+#include "cdio/AudioOutput.h"
+#include "cdio/CdioDevice.h"
+#include "disc/DiscDataFile.h"
+#include "disc/DiscModel.h"
+#include "settings/IniFile.h"
+#include "settings/ProgramDirectory.h"
+
+using namespace qlnx;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DiscDataFile.h"
+#include "disc/DiscDataFile.h"
 
 #include <algorithm>
 
@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "DiscModel.h"
-#include "TextCodec.h"
+#include "disc/DiscModel.h"
+#include "text/TextCodec.h"
+
+namespace qlnx {
 
 namespace {
 
@@ -196,3 +198,5 @@ std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& prog
         return CannotCreateMessage(fileName);
     return std::nullopt;
 }
+
+} // namespace qlnx

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace qlnx {
+
 class TDiscModel;
 class TTrackSource;
 
@@ -38,3 +40,5 @@ std::optional<QList<int>> ParseOrderLine(const QString& line, int trackCount);
 
 QString CannotOpenMessage(const QString& fileName);
 QString CannotCreateMessage(const QString& fileName);
+
+} // namespace qlnx

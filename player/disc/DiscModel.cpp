@@ -1,8 +1,10 @@
-#include "DiscModel.h"
+#include "disc/DiscModel.h"
 
 #include <algorithm>
 
-#include "TrackSource.h"
+#include "disc/TrackSource.h"
+
+namespace qlnx {
 
 bool IsNoLyrics(const TLyricList& lyrics)
 {
@@ -104,3 +106,5 @@ QString ResolveDataDir(const QString& dataDir, const QString& programDir)
         base += u'/';
     return base + dir;
 }
+
+} // namespace qlnx

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+namespace qlnx {
+
 class TTrackSource;
 
 // One timed lyric line: Time is whole seconds from the start of the track.
@@ -103,3 +105,5 @@ private:
 // any other is put behind programDir. Backslashes count as separators. Nothing is added at the
 // end: a DataDir without a closing separator makes the file names run on from its last part.
 QString ResolveDataDir(const QString& dataDir, const QString& programDir);
+
+} // namespace qlnx

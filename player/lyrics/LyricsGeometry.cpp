@@ -1,4 +1,6 @@
-#include "LyricsGeometry.h"
+#include "lyrics/LyricsGeometry.h"
+
+namespace qlnx {
 
 TLyricsLayout LayoutLyricsPanels(QSize client)
 {
@@ -47,3 +49,5 @@ std::optional<QPoint> MainFormPosition(int syncMode, const QRect& lyricsBounds, 
         return std::nullopt;
     }
 }
+
+} // namespace qlnx

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QSize>
 
+namespace qlnx {
+
 // The lyrics window's geometry and the arithmetic that keeps it glued under the main window,
 // apart from any widget.
 
@@ -43,3 +45,5 @@ std::optional<QPoint> LyricsFormPosition(int syncMode, const QRect& mainBounds, 
 
 // Where the main window goes above a lyrics window with outer bounds lyricsBounds.
 std::optional<QPoint> MainFormPosition(int syncMode, const QRect& lyricsBounds, QSize mainSize);
+
+} // namespace qlnx

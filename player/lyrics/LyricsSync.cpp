@@ -1,6 +1,8 @@
-#include "LyricsSync.h"
+#include "lyrics/LyricsSync.h"
 
-#include "Tmsf.h"
+#include "disc/Tmsf.h"
+
+namespace qlnx {
 
 QString FormatMinSec(int minutes, int seconds)
 {
@@ -70,3 +72,5 @@ void SyncPosition(const TDiscModel& model, int orderIndex, quint32 position, TPo
     sink.SetCurLyricsText(wanted.Current);
     sink.SetNextLyricsText(wanted.Next);
 }
+
+} // namespace qlnx

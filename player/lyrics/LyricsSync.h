@@ -2,7 +2,9 @@
 
 #include <QString>
 
-#include "DiscModel.h"
+#include "disc/DiscModel.h"
+
+namespace qlnx {
 
 // What the player shows for a play position: the elapsed-time values and the current and next
 // lyric line of the current track. No state of its own: the texts the two lyric panels show
@@ -69,3 +71,5 @@ public:
 // only while the lyrics window is visible, the two lyric lines of the track at orderIndex. The
 // panels are set only when either differs from what they show, and then both, current first.
 void SyncPosition(const TDiscModel& model, int orderIndex, quint32 position, TPositionSink& sink);
+
+} // namespace qlnx

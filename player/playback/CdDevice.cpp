@@ -1,6 +1,8 @@
-#include "CdDevice.h"
+#include "playback/CdDevice.h"
 
 #include <QMetaObject>
+
+namespace qlnx {
 
 CdDevice::CdDevice(QObject* parent) : QObject(parent) {}
 
@@ -44,3 +46,5 @@ void CdDevice::DeliverNotify(TNotifyResult result)
     m_notifyResult = result;
     Q_EMIT Notify(result);
 }
+
+} // namespace qlnx

@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QStringList>
 
-#include "TrackSource.h"
+#include "disc/TrackSource.h"
+
+namespace qlnx {
 
 // The seven drive modes, in the order the player's status values use.
 // The player tells apart only Playing, Paused, Open and "anything else".
@@ -118,3 +120,5 @@ private:
     bool m_playToPending = false;
     TNotifyResult m_notifyResult = TNotifyResult::Successful;
 };
+
+} // namespace qlnx

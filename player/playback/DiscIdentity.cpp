@@ -1,4 +1,6 @@
-#include "DiscIdentity.h"
+#include "playback/DiscIdentity.h"
+
+namespace qlnx {
 
 namespace {
 
@@ -65,3 +67,5 @@ std::optional<QByteArray> PickVolumeDescriptor(const QList<QByteArray>& sectors)
     }
     return best;
 }
+
+} // namespace qlnx

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QtGlobal>
 
+namespace qlnx {
+
 // The identity of a disc, computed the way Windows reports it as the disc's volume serial
 // number, so that disc data files named on Windows name the same disc here.
 
@@ -24,3 +26,5 @@ std::optional<QByteArray> PickVolumeDescriptor(const QList<QByteArray>& sectors)
 // Whether a 2048-byte sector is an ISO 9660 volume descriptor, and whether it ends the set.
 bool IsVolumeDescriptor(const QByteArray& sector);
 bool IsDescriptorTerminator(const QByteArray& sector);
+
+} // namespace qlnx

@@ -1,13 +1,15 @@
 // Choosing the drive, recognising its disc and loading the disc's data.
 
-#include "PlaybackController.h"
+#include "playback/PlaybackController.h"
 
 #include <QDateTime>
 
-#include "DiscDataFile.h"
-#include "DiscModel.h"
-#include "PlaybackDisplay.h"
-#include "Tmsf.h"
+#include "disc/DiscDataFile.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+#include "playback/PlaybackDisplay.h"
+
+namespace qlnx {
 
 namespace {
 const QString NotAvailableText = QStringLiteral("Not available");
@@ -142,3 +144,5 @@ void TPlaybackController::DriveComboChange(int index)
     if (index != m_driveIndex)
         OpenDrive(index);
 }
+
+} // namespace qlnx

@@ -1,10 +1,12 @@
 // The play order: runs of consecutive tracks, shuffling, and the modes that shape the order.
 
-#include "PlaybackController.h"
+#include "playback/PlaybackController.h"
 
-#include "DiscModel.h"
-#include "PlaybackDisplay.h"
-#include "Tmsf.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+#include "playback/PlaybackDisplay.h"
+
+namespace qlnx {
 
 bool TPlaybackController::HasOrder() const
 {
@@ -142,3 +144,5 @@ void TPlaybackController::OptShuffleClick()
     if (Playing())
         PlayCurrent();
 }
+
+} // namespace qlnx

@@ -1,8 +1,10 @@
-#include "PlaybackController.h"
+#include "playback/PlaybackController.h"
 
-#include "DiscModel.h"
-#include "PlaybackDisplay.h"
-#include "Tmsf.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+#include "playback/PlaybackDisplay.h"
+
+namespace qlnx {
 
 TPlaybackController::TPlaybackController(TDiscModel& model, CdDevice& device,
                                          TPlaybackDisplay& display, const QString& programDir,
@@ -273,3 +275,5 @@ void TPlaybackController::FormClose()
         m_device.StopDevice();
     m_device.CloseDevice();
 }
+
+} // namespace qlnx

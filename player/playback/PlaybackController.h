@@ -7,8 +7,10 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "CdDevice.h"
-#include "PlaybackDisplay.h"
+#include "playback/CdDevice.h"
+#include "playback/PlaybackDisplay.h"
+
+namespace qlnx {
 
 class TDiscModel;
 
@@ -121,3 +123,5 @@ private:
     bool m_inTimer = false;
     int m_interval = DefaultInterval;
 };
+
+} // namespace qlnx

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+namespace qlnx {
+
 // The options of the pop-up menu that shape playback. Their check marks live in the menu only;
 // the playback logic reads and sets them through the display.
 enum class TPlayOption
@@ -55,3 +57,5 @@ public:
     // A failure the user must hear of (a disc data file that cannot be read).
     virtual void ReportError(const QString& message) = 0;
 };
+
+} // namespace qlnx

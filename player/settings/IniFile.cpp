@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
 #include <algorithm>
 
@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "TextCodec.h"
+#include "text/TextCodec.h"
+
+namespace qlnx {
 
 namespace {
 
@@ -233,3 +235,5 @@ std::optional<QString> TIniFile::Save() const
         return CannotWriteSettingsMessage(m_fileName);
     return std::nullopt;
 }
+
+} // namespace qlnx

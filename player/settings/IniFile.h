@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace qlnx {
+
 // A settings file in the private-profile layout: "[Section]" lines open sections, "key=value"
 // lines follow. Section and key names compare without regard to letter case; the first section
 // and the first key of a name count. Writing a key replaces its line in place or adds it at the
@@ -63,3 +65,5 @@ private:
 std::optional<qint32> ParseProfileInteger(const QString& text);
 
 QString CannotWriteSettingsMessage(const QString& fileName);
+
+} // namespace qlnx

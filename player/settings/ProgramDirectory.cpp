@@ -1,4 +1,4 @@
-#include "ProgramDirectory.h"
+#include "settings/ProgramDirectory.h"
 
 #include <algorithm>
 #include <utility>
@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "IniFile.h"
+#include "settings/IniFile.h"
+
+namespace qlnx {
 
 namespace {
 
@@ -71,3 +73,5 @@ QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir
         paths.append(entry.second);
     return paths;
 }
+
+} // namespace qlnx

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace qlnx {
+
 class TIniFile;
 
 // The directory that holds the settings file and, by default, the data directory: the
@@ -21,3 +23,5 @@ QString SettingsFileName(const QString& programDir);
 // values skipped). Backslashes are separators; "~/" stands for the home directory; any other
 // path not beginning with "/" is taken from settingsDir.
 QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir);
+
+} // namespace qlnx

@@ -1,4 +1,4 @@
-#include "Main.h"
+#include "ui/Main.h"
 
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -14,17 +14,19 @@
 #include <QStyledItemDelegate>
 #include <QWindow>
 
-#include "AndPanel.h"
-#include "Bevel.h"
-#include "ButtonGlyphs.h"
-#include "ColorResolve.h"
-#include "Common.h"
-#include "DiscModel.h"
-#include "LGauge.h"
-#include "LyricsForm.h"
-#include "LyricsGeometry.h"
-#include "MainGeometry.h"
-#include "Tmsf.h"
+#include "controls/AndPanel.h"
+#include "controls/Bevel.h"
+#include "controls/ButtonGlyphs.h"
+#include "controls/ColorResolve.h"
+#include "controls/Common.h"
+#include "controls/LGauge.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+#include "lyrics/LyricsGeometry.h"
+#include "lyricsui/LyricsForm.h"
+#include "uilogic/MainGeometry.h"
+
+namespace qlnx {
 
 namespace {
 
@@ -728,3 +730,5 @@ void TQLNXMainForm::SetNextLyricsText(const QString& text)
 {
     SetPanelText(m_lyricsForm->NextLyricsPanel(), text);
 }
+
+} // namespace qlnx

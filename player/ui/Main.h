@@ -6,16 +6,19 @@
 
 #include <QWidget>
 
-#include "LyricsSync.h"
-#include "PlaybackController.h"
-#include "PlaybackDisplay.h"
-#include "WindowFrame.h"
+#include "controls/WindowFrame.h"
+#include "lyrics/LyricsSync.h"
+#include "playback/PlaybackController.h"
+#include "playback/PlaybackDisplay.h"
 
 class QAction;
 class QActionGroup;
 class QComboBox;
 class QMenu;
 class QPushButton;
+
+namespace qlnx {
+
 class TAndPanel;
 class TDiscModel;
 class TLabelGauge;
@@ -159,3 +162,5 @@ private:
     std::function<void(const QString&)> m_errorReporter;
     TWindowDrag m_drag;
 };
+
+} // namespace qlnx

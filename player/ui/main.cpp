@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QFont>
 
-#include "CdioDevice.h"
-#include "DiscModel.h"
-#include "IniFile.h"
-#include "Main.h"
-#include "ProgramDirectory.h"
+#include "cdio/CdioDevice.h"
+#include "disc/DiscModel.h"
+#include "settings/IniFile.h"
+#include "settings/ProgramDirectory.h"
+#include "ui/Main.h"
+
+using namespace qlnx;
 
 int main(int argc, char** argv)
 {

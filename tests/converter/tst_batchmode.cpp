@@ -5,7 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BatchMode.h"
+#include "convert/BatchMode.h"
+
+using namespace qlnxdc;
 
 namespace {
 

@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "Conversion.h"
+#include "convert/Conversion.h"
+
+using namespace qlnxdc;
 
 namespace {
 

@@ -17,7 +17,9 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "Main.h"
+#include "ui/Main.h"
+
+using namespace qlnxdc;
 
 namespace {
 

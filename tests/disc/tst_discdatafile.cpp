@@ -8,9 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "DiscDataFile.h"
-#include "DiscModel.h"
-#include "TrackSource.h"
+#include "disc/DiscDataFile.h"
+#include "disc/DiscModel.h"
+#include "disc/TrackSource.h"
+
+using namespace qlnx;
 
 namespace {
 

@@ -1,8 +1,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "DiscModel.h"
-#include "TrackSource.h"
+#include "disc/DiscModel.h"
+#include "disc/TrackSource.h"
+
+using namespace qlnx;
 
 namespace {
 

@@ -1,6 +1,8 @@
 #include <QTest>
 
-#include "LyricsGeometry.h"
+#include "lyrics/LyricsGeometry.h"
+
+using namespace qlnx;
 
 class TestLyricsGeometry : public QObject
 {

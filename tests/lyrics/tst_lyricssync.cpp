@@ -1,7 +1,9 @@
 #include <QTest>
 
-#include "LyricsSync.h"
-#include "Tmsf.h"
+#include "disc/Tmsf.h"
+#include "lyrics/LyricsSync.h"
+
+using namespace qlnx;
 
 namespace {
 

@@ -1,8 +1,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "SimulatedCdDrive.h"
-#include "Tmsf.h"
+#include "disc/Tmsf.h"
+#include "support/SimulatedCdDrive.h"
+
+using namespace qlnx;
 
 // The device contract the playback logic relies on, checked on the simulated drive that all
 // playback tests use.

@@ -1,6 +1,8 @@
 #include <QTest>
 
-#include "DiscIdentity.h"
+#include "playback/DiscIdentity.h"
+
+using namespace qlnx;
 
 // The disc identity must equal what Windows reports, or disc data files written there are
 // not found.

@@ -1,6 +1,8 @@
 #include <QTest>
 
-#include "PlaybackRig.h"
+#include "support/PlaybackRig.h"
+
+using namespace qlnx;
 
 // Drives and discs: start-up probe, drive states and their retries, eject, changing drives.
 class TestDrives : public QObject

@@ -1,6 +1,8 @@
 #include <QTest>
 
-#include "PlaybackRig.h"
+#include "support/PlaybackRig.h"
+
+using namespace qlnx;
 
 // Playing discs from start to end: runs, following the head, the end of the order and the
 // modes that decide what happens there.

@@ -2,7 +2,9 @@
 
 #include <QTest>
 
-#include "PlaybackRig.h"
+#include "support/PlaybackRig.h"
+
+using namespace qlnx;
 
 // Shuffle and the programme: fair permutations, switching during play and pause, and
 // installing a new programme.

@@ -1,6 +1,8 @@
 #include <QTest>
 
-#include "PlaybackRig.h"
+#include "support/PlaybackRig.h"
+
+using namespace qlnx;
 
 // The transport buttons, the track list and the seek hold, as a user drives them.
 class TestTransport : public QObject

@@ -4,8 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "IniFile.h"
-#include "ProgramDirectory.h"
+#include "settings/IniFile.h"
+#include "settings/ProgramDirectory.h"
+
+using namespace qlnx;
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "CaptureOutput.h"
+#include "support/CaptureOutput.h"
+
+namespace qlnx {
 
 TCaptureOutput::TCaptureOutput(QList<TBackendFactory> before) : m_factories(std::move(before))
 {
@@ -27,3 +29,5 @@ void TCaptureOutput::Run(qint64 ms, qint64 tickMs)
         m_driver->Tick();
     }
 }
+
+} // namespace qlnx

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QList>
 
-#include "AudioOutput.h"
+#include "cdio/AudioOutput.h"
+
+namespace qlnx {
 
 // Time that passes only when the test says so.
 class TVirtualClock final : public TClock
@@ -45,3 +47,5 @@ private:
     std::unique_ptr<TOutputDriver> m_driver;
     int m_wakes = 0;
 };
+
+} // namespace qlnx

@@ -6,11 +6,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "DiscModel.h"
-#include "PlaybackController.h"
-#include "RecordingDisplay.h"
-#include "SimulatedCdDrive.h"
-#include "Tmsf.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+#include "playback/PlaybackController.h"
+#include "support/RecordingDisplay.h"
+#include "support/SimulatedCdDrive.h"
+
+namespace qlnx {
 
 // The playback logic wired to simulated drives and a recording display, with a data directory
 // of its own. Time passes only through Tick().
@@ -69,3 +71,5 @@ inline void WriteDiscData(const TPlaybackRig& rig, quint32 serial, const QByteAr
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
 }
+
+} // namespace qlnx

@@ -1,7 +1,9 @@
-#include "RecordingDisplay.h"
+#include "support/RecordingDisplay.h"
 
-#include "DiscModel.h"
-#include "Tmsf.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+
+namespace qlnx {
 
 TRecordingDisplay::TRecordingDisplay(const TDiscModel& model, std::function<int()> orderIndex)
     : m_model(model), m_orderIndex(std::move(orderIndex))
@@ -119,3 +121,5 @@ void TRecordingDisplay::Record(const QString& line)
     if (OnLog)
         OnLog(line);
 }
+
+} // namespace qlnx

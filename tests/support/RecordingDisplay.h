@@ -5,7 +5,9 @@
 
 #include <QStringList>
 
-#include "PlaybackDisplay.h"
+#include "playback/PlaybackDisplay.h"
+
+namespace qlnx {
 
 class TDiscModel;
 
@@ -63,3 +65,5 @@ private:
     const TDiscModel& m_model;
     std::function<int()> m_orderIndex;
 };
+
+} // namespace qlnx

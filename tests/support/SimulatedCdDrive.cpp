@@ -1,8 +1,10 @@
-#include "SimulatedCdDrive.h"
+#include "support/SimulatedCdDrive.h"
 
 #include <QCoreApplication>
 
-#include "Tmsf.h"
+#include "disc/Tmsf.h"
+
+namespace qlnx {
 
 TSimDisc TSimDisc::Audio(const QList<int>& seconds, quint32 serial)
 {
@@ -288,3 +290,5 @@ void TSimulatedCdDrive::EndPlay(Drive& d, TNotifyResult result)
         PostNotify(result);
     d.Ours = false;
 }
+
+} // namespace qlnx

@@ -6,7 +6,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "CdDevice.h"
+#include "playback/CdDevice.h"
+
+namespace qlnx {
 
 // A scriptable set of CD drives driven by a virtual clock, for tests. Time passes only through
 // Advance(); completions are queued like a real device's and arrive when the test lets the
@@ -105,3 +107,5 @@ private:
     int m_open = -1;
     QStringList m_log;
 };
+
+} // namespace qlnx

@@ -1,8 +1,10 @@
-#include "TestImage.h"
+#include "support/TestImage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+namespace qlnx {
 
 namespace {
 
@@ -120,3 +122,5 @@ QString WriteCueImage(const QString& dir, const QString& name, const QList<TTest
         *bin = data;
     return path;
 }
+
+} // namespace qlnx

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+namespace qlnx {
+
 // Disc images written by tests: a BIN file and a CUE sheet for it.
 struct TTestTrack
 {
@@ -25,3 +27,5 @@ QString WriteCueImage(const QString& dir, const QString& name, const QList<TTest
 QByteArray TestVolumeDescriptor();
 
 void WriteFile(const QString& path, const QByteArray& bytes);
+
+} // namespace qlnx

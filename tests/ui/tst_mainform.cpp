@@ -7,13 +7,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "AndPanel.h"
-#include "DiscModel.h"
-#include "LGauge.h"
-#include "LyricsForm.h"
-#include "Main.h"
-#include "PlaybackRig.h"
-#include "SimulatedCdDrive.h"
+#include "controls/AndPanel.h"
+#include "controls/LGauge.h"
+#include "disc/DiscModel.h"
+#include "lyricsui/LyricsForm.h"
+#include "support/PlaybackRig.h"
+#include "support/SimulatedCdDrive.h"
+#include "ui/Main.h"
+
+using namespace qlnx;
 
 // The player's windows on a simulated drive, offscreen: what a user sees while a disc plays.
 class TestMainForm : public QObject

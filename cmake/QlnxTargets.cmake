@@ -1,0 +1,73 @@
+# How the project's libraries are declared, and the layering rules the build enforces.
+
+# The safety settings every production target is compiled with.
+function(qlnx_production target)
+    target_compile_definitions(${target} PRIVATE
+        QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY
+        QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+endfunction()
+
+# qlnx_library(NAME ROOT <include root> [CORE_ONLY] SOURCES ... [PUBLIC ...] [PRIVATE ...])
+# One static library per folder. Files are included by layer ("disc/DiscModel.h") from the
+# program's include root. A CORE_ONLY library must never reach Gui, Widgets or Multimedia.
+function(qlnx_library name)
+    cmake_parse_arguments(ARG "CORE_ONLY" "ROOT" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${ARG_ROOT})
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+    qlnx_production(${name})
+    if(ARG_CORE_ONLY)
+        set_property(GLOBAL APPEND PROPERTY QLNX_CORE_ONLY_TARGETS ${name})
+    endif()
+endfunction()
+
+# Everything a target links, directly or through other targets of the build.
+function(_qlnx_collect_links target out)
+    set(seen ${${out}})
+    get_target_property(type ${target} TYPE)
+    set(links)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+        get_target_property(direct ${target} LINK_LIBRARIES)
+        if(direct)
+            list(APPEND links ${direct})
+        endif()
+    endif()
+    get_target_property(iface ${target} INTERFACE_LINK_LIBRARIES)
+    if(iface)
+        list(APPEND links ${iface})
+    endif()
+    foreach(lib IN LISTS links)
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+        if(lib IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${lib})
+        if(TARGET ${lib} AND NOT lib MATCHES "^Qt6::")
+            _qlnx_collect_links(${lib} seen)
+        endif()
+    endforeach()
+    set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# Fails the configuration when a Core-only library links a window or audio module, or when a
+# file of the playback logic includes anything of the libcdio layer.
+function(qlnx_check_layers)
+    get_property(targets GLOBAL PROPERTY QLNX_CORE_ONLY_TARGETS)
+    foreach(target IN LISTS targets)
+        set(links)
+        _qlnx_collect_links(${target} links)
+        foreach(lib IN LISTS links)
+            if(lib MATCHES "^Qt6::(Gui|Widgets|Multimedia|OpenGL|DBus)$" OR lib MATCHES "CDIO")
+                message(FATAL_ERROR "${target} must link Qt Core only, but links ${lib}")
+            endif()
+        endforeach()
+        get_target_property(sources ${target} SOURCES)
+        get_target_property(dir ${target} SOURCE_DIR)
+        foreach(source IN LISTS sources)
+            file(STRINGS ${dir}/${source} bad REGEX "#include [<\"](Qt(Gui|Widgets|Multimedia)/|Q(Widget|Painter|Audio)|cdio/)")
+            if(bad)
+                message(FATAL_ERROR "${dir}/${source} is part of a Core-only library: ${bad}")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()

@@ -1,0 +1,142 @@
+#include "lyricsui/LyricsForm.h"
+
+#include <QContextMenuEvent>
+#include <QFontDialog>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "controls/AndPanel.h"
+#include "controls/Bevel.h"
+#include "controls/Common.h"
+#include "lyrics/LyricsGeometry.h"
+#include "uilogic/Colors.h"
+#include "uilogic/MainGeometry.h"
+
+namespace qlnx {
+
+TLyricsForm::TLyricsForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_curLyricsPanel(new TAndPanel(this)),
+      m_nextLyricsPanel(new TAndPanel(this)), m_popupMenu(new QMenu(this))
+{
+    setWindowTitle(QStringLiteral("Lyric"));
+    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    formFont.setPixelSize(12);
+    setFont(formFont);
+    setMinimumSize(LyricsMinimumClientSize(MainDesign::ButtonWidth));
+    resize(363, 92);
+
+    QFont panelFont(QStringLiteral("ＭＳ Ｐゴシック"), 10);
+    m_curLyricsPanel->setGeometry(8, 4, 325, 20);
+    m_nextLyricsPanel->setGeometry(8, 28, 325, 20);
+    for (TAndPanel* panel : {m_curLyricsPanel, m_nextLyricsPanel}) {
+        panel->setFont(panelFont);
+        new TBevel(panel);
+        panel->installEventFilter(this);
+    }
+    m_nextLyricsPanel->SetFontColor(clGrayText);
+
+    QMenu* fontMenu = m_popupMenu->addMenu(QStringLiteral("Font"));
+    connect(fontMenu->addAction(QStringLiteral("Current Lyric")), &QAction::triggered, this,
+            &TLyricsForm::ChangeCurrentFontClick);
+    connect(fontMenu->addAction(QStringLiteral("Next Lyric")), &QAction::triggered, this,
+            &TLyricsForm::ChangeNextFontClick);
+    connect(m_popupMenu->addAction(QStringLiteral("Close")), &QAction::triggered, this,
+            &TLyricsForm::CloseClick);
+}
+
+void TLyricsForm::SetMainForm(QWidget* mainForm, std::function<int()> syncMode)
+{
+    m_mainForm = mainForm;
+    m_syncMode = std::move(syncMode);
+}
+
+void TLyricsForm::PlaceMainForm()
+{
+    if (!m_mainForm || !m_syncMode)
+        return;
+    const auto place =
+        MainFormPosition(m_syncMode(), frameGeometry(), m_mainForm->frameGeometry().size());
+    if (place && *place != m_mainForm->pos())
+        m_mainForm->move(*place);
+}
+
+void TLyricsForm::LayoutPanels()
+{
+    const TLyricsLayout layout = LayoutLyricsPanels(size());
+    m_curLyricsPanel->setGeometry(layout.CurLyricsPanel);
+    RealignPanelText(*m_curLyricsPanel);
+    m_nextLyricsPanel->setGeometry(layout.NextLyricsPanel);
+    RealignPanelText(*m_nextLyricsPanel);
+}
+
+void TLyricsForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The two panels share the height equally only when it is even.
+    const int even = EvenLyricsHeight(height(), 0);
+    if (even != height()) {
+        resize(width(), even);
+        return;
+    }
+    PlaceMainForm();
+    LayoutPanels();
+}
+
+QWidget& TLyricsForm::DragTarget()
+{
+    // Glued under the main window, the pair is dragged by the main window, which brings this
+    // one along.
+    const bool glued = m_mainForm && m_syncMode && m_syncMode() != lfsyncNone;
+    return glued ? *m_mainForm : *this;
+}
+
+void TLyricsForm::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton &&
+        !TWindowDrag::StartResizeAt(*this, event->position().toPoint()))
+        m_drag.HandleMouse(DragTarget(), *event);
+}
+
+void TLyricsForm::mouseMoveEvent(QMouseEvent* event)
+{
+    m_drag.HandleMouse(DragTarget(), *event);
+}
+
+void TLyricsForm::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_drag.HandleMouse(DragTarget(), *event);
+}
+
+bool TLyricsForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_curLyricsPanel || watched == m_nextLyricsPanel)
+        m_drag.HandleMouse(DragTarget(), *event);
+    return QWidget::eventFilter(watched, event);
+}
+
+void TLyricsForm::contextMenuEvent(QContextMenuEvent* event)
+{
+    m_popupMenu->popup(event->globalPos());
+}
+
+void TLyricsForm::ChangePanelFont(TAndPanel& panel)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, panel.font(), this);
+    if (!ok)
+        return;
+    panel.setFont(font);
+    RealignPanelText(panel);
+}
+
+void TLyricsForm::ChangeCurrentFontClick()
+{
+    ChangePanelFont(*m_curLyricsPanel);
+}
+
+void TLyricsForm::ChangeNextFontClick()
+{
+    ChangePanelFont(*m_nextLyricsPanel);
+}
+
+} // namespace qlnx

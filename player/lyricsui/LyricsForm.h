@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+
+#include <QWidget>
+
+#include "controls/WindowFrame.h"
+
+class QMenu;
+
+namespace qlnx {
+
+class TAndPanel;
+
+// The lyrics window: the current lyric line over the next one, without a title bar. It can be
+// glued under the main window; in that case dragging it drags the main window, and resizing it
+// moves the main window along.
+class TLyricsForm final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TLyricsForm(QWidget* parent);
+
+    // The main window it hangs under, and how (the placement mode).
+    void SetMainForm(QWidget* mainForm, std::function<int()> syncMode);
+
+    TAndPanel& CurLyricsPanel() { return *m_curLyricsPanel; }
+    TAndPanel& NextLyricsPanel() { return *m_nextLyricsPanel; }
+    QMenu& PopupMenu() { return *m_popupMenu; }
+
+    // Puts the main window above this one in the placement mode.
+    void PlaceMainForm();
+    // Lays the two panels out for the client size.
+    void LayoutPanels();
+
+    void ChangeCurrentFontClick();
+    void ChangeNextFontClick();
+
+Q_SIGNALS:
+    // "Close" on the window's menu: the main window turns the lyrics window off.
+    void CloseClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // The window a drag on this one moves.
+    QWidget& DragTarget();
+    void ChangePanelFont(TAndPanel& panel);
+
+    TAndPanel* m_curLyricsPanel;
+    TAndPanel* m_nextLyricsPanel;
+    QMenu* m_popupMenu;
+    QWidget* m_mainForm = nullptr;
+    std::function<int()> m_syncMode;
+    TWindowDrag m_drag;
+};
+
+} // namespace qlnx
