@@ -62,11 +62,16 @@ QString CannotCreateMessage(const QString& fileName)
     return QStringLiteral("ファイル %1 を作成できません").arg(fileName);
 }
 
+QString DiscDataFileName(quint32 discID, const QString& dataDir, const QString& programDir)
+{
+    return ResolveDataDir(dataDir, programDir) +
+           QStringLiteral("%1").arg(discID, 8, 16, QLatin1Char('0')).toUpper() +
+           QStringLiteral(".dat");
+}
+
 QString DiscDataFileName(const TDiscModel& model, const QString& programDir)
 {
-    return ResolveDataDir(model.DataDir(), programDir) +
-           QStringLiteral("%1").arg(model.DiscID(), 8, 16, QLatin1Char('0')).toUpper() +
-           QStringLiteral(".dat");
+    return DiscDataFileName(model.DiscID(), model.DataDir(), programDir);
 }
 
 std::optional<QList<int>> ParseOrderLine(const QString& line, int trackCount)
@@ -97,10 +102,10 @@ void ApplyDiscDataLines(TDiscModel& model, const QStringList& lines)
         model.SetTitle(lines.at(i));
     if (const qsizetype i = LineAfterHeader(lines, OrderHeader); i >= 0) {
         if (const auto order = ParseOrderLine(lines.at(i), model.TrackCount())) {
-            model.SetOrderCount(int(order->size()));
-            for (qsizetype k = 0; k < order->size(); ++k)
-                model.PlayOrder()[std::size_t(k)] = quint8(order->at(k));
-            model.CopyPlayToProgram();
+            QList<quint8> entries;
+            for (const int track : *order)
+                entries.append(quint8(track));
+            model.SetProgramOrder(entries);
         }
     }
     for (int n = 1; n <= model.TrackCount(); ++n) {

@@ -15,6 +15,7 @@ class TTrackSource;
 // named after the disc's identity in the data directory.
 
 // <resolved data directory><8 upper-case hex digits>.dat
+QString DiscDataFileName(quint32 discID, const QString& dataDir, const QString& programDir);
 QString DiscDataFileName(const TDiscModel& model, const QString& programDir);
 
 // Fills the track table from the device, sets every default, then reads the disc's file when it

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "disc/Tmsf.h"
 #include "disc/TrackSource.h"
 
 namespace qlnx {
@@ -40,9 +41,23 @@ const TTrackData& TDiscModel::Tracks(int n) const
     return m_tracks[std::size_t(std::clamp(n, 1, MaxTracks) - 1)];
 }
 
-void TDiscModel::SetOrderCount(int count)
+int TDiscModel::PlayOrderTrack(int index) const
 {
-    m_orderCount = std::clamp(count, 0, MaxOrder);
+    if (index < 1 || index > m_orderCount)
+        return 0;
+    return m_playOrder[std::size_t(index - 1)];
+}
+
+void TDiscModel::SetPlayOrder(std::span<const quint8> order)
+{
+    m_orderCount = int(std::min(order.size(), std::size_t(MaxOrder)));
+    std::copy_n(order.begin(), m_orderCount, m_playOrder.begin());
+}
+
+void TDiscModel::SetProgramOrder(std::span<const quint8> order)
+{
+    SetPlayOrder(order);
+    CopyPlayToProgram();
 }
 
 void TDiscModel::SetArtist(const QString& text)
@@ -69,16 +84,16 @@ void TDiscModel::FillTracks(TTrackSource& source)
         track.Name = DefaultTrackName(n);
         track.StartPos = source.TrackStart(n);
         const quint32 length = source.TrackLength(n);
-        track.LengthMin = quint8(length & 0xFF);
-        track.LengthSec = quint8(length >> 8 & 0xFF);
-        track.LengthFrame = quint8(length >> 16 & 0xFF);
+        track.LengthMin = quint8(MsfMinutes(length));
+        track.LengthSec = quint8(MsfSeconds(length));
+        track.LengthFrame = quint8(MsfFrames(length));
         SetNoLyrics(track.Lyrics);
     }
 }
 
 void TDiscModel::ResetOrders()
 {
-    SetOrderCount(m_trackCount);
+    m_orderCount = m_trackCount;
     for (int i = 0; i < m_orderCount; ++i)
         m_playOrder[std::size_t(i)] = quint8(i + 1);
     CopyPlayToProgram();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include <QList>
 #include <QObject>
@@ -61,12 +62,18 @@ public:
     TTrackData& Tracks(int n);
     const TTrackData& Tracks(int n) const;
 
+    // The two orders share OrderCount; both are read as the first OrderCount entries.
     int OrderCount() const { return m_orderCount; }
-    void SetOrderCount(int count);
-    TOrder& PlayOrder() { return m_playOrder; }
-    const TOrder& PlayOrder() const { return m_playOrder; }
-    TOrder& ProgramOrder() { return m_programOrder; }
-    const TOrder& ProgramOrder() const { return m_programOrder; }
+    std::span<const quint8> PlayOrder() const { return {m_playOrder.data(), Count()}; }
+    std::span<const quint8> ProgramOrder() const { return {m_programOrder.data(), Count()}; }
+    // The track of play-order entry index (1-based), 0 outside the order.
+    int PlayOrderTrack(int index) const;
+
+    // A new play order of at most MaxOrder entries (more are dropped); the programme keeps its
+    // entries but shares the new count.
+    void SetPlayOrder(std::span<const quint8> order);
+    // A new programme, copied to the play order as well.
+    void SetProgramOrder(std::span<const quint8> order);
 
     // Artist and title: every set is announced, also when the text is unchanged, so that the
     // window showing it can re-align its row.
@@ -90,6 +97,8 @@ Q_SIGNALS:
     void TitleSet(const QString& text);
 
 private:
+    std::size_t Count() const { return std::size_t(m_orderCount); }
+
     quint32 m_discID = 0;
     QString m_dataDir = QStringLiteral("data\\");
     int m_trackCount = 0;

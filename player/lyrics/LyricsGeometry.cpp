@@ -20,30 +20,32 @@ int EvenLyricsHeight(int proposedHeight, int frameHeight)
     return proposedHeight - (proposedHeight - frameHeight) % 2;
 }
 
-std::optional<QPoint> LyricsFormPosition(int syncMode, const QRect& mainBounds, int lyricsWidth)
+std::optional<QPoint> LyricsFormPosition(TLyricsFormSync syncMode, const QRect& mainBounds,
+                                         int lyricsWidth)
 {
     const int top = mainBounds.top() + mainBounds.height();
     switch (syncMode) {
-    case lfsyncBottomCenter:
+    case TLyricsFormSync::BottomCenter:
         return QPoint(mainBounds.left() + (mainBounds.width() - lyricsWidth) / 2, top);
-    case lfsyncBottomLeft:
+    case TLyricsFormSync::BottomLeft:
         return QPoint(mainBounds.left(), top);
-    case lfsyncBottomRight:
+    case TLyricsFormSync::BottomRight:
         return QPoint(mainBounds.left() + mainBounds.width() - lyricsWidth, top);
     default:
         return std::nullopt;
     }
 }
 
-std::optional<QPoint> MainFormPosition(int syncMode, const QRect& lyricsBounds, QSize mainSize)
+std::optional<QPoint> MainFormPosition(TLyricsFormSync syncMode, const QRect& lyricsBounds,
+                                       QSize mainSize)
 {
     const int top = lyricsBounds.top() - mainSize.height();
     switch (syncMode) {
-    case lfsyncBottomCenter:
+    case TLyricsFormSync::BottomCenter:
         return QPoint(lyricsBounds.left() + (lyricsBounds.width() - mainSize.width()) / 2, top);
-    case lfsyncBottomLeft:
+    case TLyricsFormSync::BottomLeft:
         return QPoint(lyricsBounds.left(), top);
-    case lfsyncBottomRight:
+    case TLyricsFormSync::BottomRight:
         return QPoint(lyricsBounds.left() + lyricsBounds.width() - mainSize.width(), top);
     default:
         return std::nullopt;

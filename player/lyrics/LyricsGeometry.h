@@ -11,13 +11,21 @@ namespace qlnx {
 // The lyrics window's geometry and the arithmetic that keeps it glued under the main window,
 // apart from any widget.
 
-// Placement of the lyrics window under the main window (the "LyricsFormSync" option).
-enum TLyricsFormSync : int
+// When the lyrics window shows (the "LyricsFormMode" option); the numbers are the stored ones.
+enum class TLyricsFormMode
 {
-    lfsyncNone = 0,
-    lfsyncBottomCenter = 1,
-    lfsyncBottomLeft = 2,
-    lfsyncBottomRight = 3,
+    On = 0,
+    Off = 1,
+    Depend = 2,
+};
+
+// Placement of the lyrics window under the main window (the "LyricsFormSync" option).
+enum class TLyricsFormSync
+{
+    None = 0,
+    BottomCenter = 1,
+    BottomLeft = 2,
+    BottomRight = 3,
 };
 
 struct TLyricsLayout
@@ -41,9 +49,11 @@ int EvenLyricsHeight(int proposedHeight, int frameHeight);
 // Where the lyrics window goes under a main window with outer bounds mainBounds, or nothing in
 // placement None or an unknown mode. Both rules work on outer bounds in screen pixels and are
 // exact inverses of each other.
-std::optional<QPoint> LyricsFormPosition(int syncMode, const QRect& mainBounds, int lyricsWidth);
+std::optional<QPoint> LyricsFormPosition(TLyricsFormSync syncMode, const QRect& mainBounds,
+                                         int lyricsWidth);
 
 // Where the main window goes above a lyrics window with outer bounds lyricsBounds.
-std::optional<QPoint> MainFormPosition(int syncMode, const QRect& lyricsBounds, QSize mainSize);
+std::optional<QPoint> MainFormPosition(TLyricsFormSync syncMode, const QRect& lyricsBounds,
+                                       QSize mainSize);
 
 } // namespace qlnx

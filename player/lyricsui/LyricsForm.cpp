@@ -44,18 +44,12 @@ TLyricsForm::TLyricsForm(QWidget* parent)
             &TLyricsForm::CloseClick);
 }
 
-void TLyricsForm::SetMainForm(QWidget* mainForm, std::function<int()> syncMode)
-{
-    m_mainForm = mainForm;
-    m_syncMode = std::move(syncMode);
-}
-
 void TLyricsForm::PlaceMainForm()
 {
-    if (!m_mainForm || !m_syncMode)
+    if (!m_mainForm)
         return;
     const auto place =
-        MainFormPosition(m_syncMode(), frameGeometry(), m_mainForm->frameGeometry().size());
+        MainFormPosition(m_syncMode, frameGeometry(), m_mainForm->frameGeometry().size());
     if (place && *place != m_mainForm->pos())
         m_mainForm->move(*place);
 }
@@ -86,7 +80,7 @@ QWidget& TLyricsForm::DragTarget()
 {
     // Glued under the main window, the pair is dragged by the main window, which brings this
     // one along.
-    const bool glued = m_mainForm && m_syncMode && m_syncMode() != lfsyncNone;
+    const bool glued = m_mainForm && m_syncMode != TLyricsFormSync::None;
     return glued ? *m_mainForm : *this;
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <functional>
-
 #include <QWidget>
 
 #include "controls/WindowFrame.h"
+#include "lyrics/LyricsGeometry.h"
 
 class QMenu;
 
@@ -22,7 +21,8 @@ public:
     explicit TLyricsForm(QWidget* parent);
 
     // The main window it hangs under, and how (the placement mode).
-    void SetMainForm(QWidget* mainForm, std::function<int()> syncMode);
+    void SetMainForm(QWidget* mainForm) { m_mainForm = mainForm; }
+    void SetSyncMode(TLyricsFormSync mode) { m_syncMode = mode; }
 
     TAndPanel& CurLyricsPanel() { return *m_curLyricsPanel; }
     TAndPanel& NextLyricsPanel() { return *m_nextLyricsPanel; }
@@ -57,7 +57,7 @@ private:
     TAndPanel* m_nextLyricsPanel;
     QMenu* m_popupMenu;
     QWidget* m_mainForm = nullptr;
-    std::function<int()> m_syncMode;
+    TLyricsFormSync m_syncMode = TLyricsFormSync::None;
     TWindowDrag m_drag;
 };
 

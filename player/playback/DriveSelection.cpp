@@ -105,7 +105,7 @@ bool TPlaybackController::OpenDrive(int index)
         m_display.ShowPlayButton(false);
         if (Checked(TPlayOption::Shuffle))
             ShufflePlayOrder();
-        m_display.FillTrackList();
+        m_display.FillTrackList(m_model.PlayOrder());
         // Only a play whose track the order holds goes on; otherwise SyncOrderIndex has
         // stopped the drive and cued entry 1, and starting it would contradict the Play
         // button it shows.
@@ -115,7 +115,7 @@ bool TPlaybackController::OpenDrive(int index)
         m_display.ShowPlayButton(true);
         if (Checked(TPlayOption::Shuffle))
             ShufflePlayOrder();
-        m_display.FillTrackList();
+        m_display.FillTrackList(m_model.PlayOrder());
         SetOrderIndex(HasOrder() ? 1 : 0);
         if (HasOrder())
             SetStartPosition(EntryStart(1));

@@ -15,9 +15,7 @@ bool TPlaybackController::HasOrder() const
 
 int TPlaybackController::CurrentTrack() const
 {
-    if (m_orderIndex < 1 || m_orderIndex > m_model.OrderCount())
-        return 0;
-    return m_model.PlayOrder()[std::size_t(m_orderIndex - 1)];
+    return m_model.PlayOrderTrack(m_orderIndex);
 }
 
 quint32 TPlaybackController::EntryStart(int index) const
@@ -59,9 +57,8 @@ void TPlaybackController::ShufflePlayOrder()
     // Entries are placed from the last programme entry to the first, each into a free slot
     // drawn uniformly, so every arrangement is equally likely.
     const int n = m_model.OrderCount();
-    auto& play = m_model.PlayOrder();
-    const auto& program = m_model.ProgramOrder();
-    std::fill_n(play.begin(), n, quint8(0));
+    TDiscModel::TOrder play{};
+    const auto program = m_model.ProgramOrder();
     for (int k = n; k >= 1; --k) {
         int r = int(m_random.bounded(quint32(k)));
         for (int i = 0; i < n; ++i) {
@@ -74,6 +71,7 @@ void TPlaybackController::ShufflePlayOrder()
             --r;
         }
     }
+    m_model.SetPlayOrder(std::span<const quint8>(play.data(), std::size_t(n)));
 }
 
 bool TPlaybackController::SyncOrderIndex()
@@ -102,15 +100,12 @@ bool TPlaybackController::SyncOrderIndex()
     return false;
 }
 
-void TPlaybackController::InstallProgram(const QList<int>& order)
+void TPlaybackController::InstallProgram(std::span<const quint8> order)
 {
-    m_model.SetOrderCount(int(order.size()));
-    for (int i = 0; i < m_model.OrderCount(); ++i)
-        m_model.PlayOrder()[std::size_t(i)] = quint8(order.at(i));
-    m_model.CopyPlayToProgram();
+    m_model.SetProgramOrder(order);
     if (Checked(TPlayOption::Shuffle))
         ShufflePlayOrder();
-    m_display.FillTrackList();
+    m_display.FillTrackList(m_model.PlayOrder());
     SyncOrderIndex();
 }
 
@@ -139,7 +134,7 @@ void TPlaybackController::OptShuffleClick()
         ShufflePlayOrder();
     else
         m_model.CopyProgramToPlay();
-    m_display.FillTrackList();
+    m_display.FillTrackList(m_model.PlayOrder());
     SyncOrderIndex();
     if (Playing())
         PlayCurrent();

@@ -42,13 +42,13 @@ void TPlaybackController::SetInterval(int ms)
 void TPlaybackController::SetOrderIndex(int index)
 {
     m_orderIndex = index;
-    m_display.ShowCurrentTrack();
+    m_display.ShowCurrentTrack(m_orderIndex);
 }
 
 void TPlaybackController::SetStartPosition(quint32 tmsf)
 {
     m_device.SetPlayFrom(tmsf);
-    m_display.ShowPosition(m_device.PlayFrom());
+    m_display.ShowPosition(m_device.PlayFrom(), m_orderIndex);
 }
 
 void TPlaybackController::GoToEntry(int index)
@@ -118,29 +118,26 @@ void TPlaybackController::TrackComboChange(int itemIndex)
         GoToEntry(index);
 }
 
-void TPlaybackController::SeekButtonMouseDown(Qt::MouseButton button, int direction)
+void TPlaybackController::SeekButtonMouseDown(int direction)
 {
-    if (button == Qt::LeftButton)
-        BeginSeek(direction);
+    BeginSeek(direction);
 }
 
-void TPlaybackController::SeekButtonMouseUp(Qt::MouseButton button)
+void TPlaybackController::SeekButtonMouseUp()
 {
-    if (button == Qt::LeftButton)
-        EndSeek();
+    EndSeek();
 }
 
-void TPlaybackController::SeekButtonKeyDown(int key, int direction)
+void TPlaybackController::SeekButtonKeyDown(int direction)
 {
     // A held key repeats its key-down; only the first one starts the hold.
-    if (key == Qt::Key_Space && !m_seeking)
+    if (!m_seeking)
         BeginSeek(direction);
 }
 
-void TPlaybackController::SeekButtonKeyUp(int key)
+void TPlaybackController::SeekButtonKeyUp()
 {
-    if (key == Qt::Key_Space)
-        EndSeek();
+    EndSeek();
 }
 
 void TPlaybackController::BeginSeek(int direction)
@@ -201,7 +198,7 @@ void TPlaybackController::TimerTimer()
             }
         }
         m_seekPosition = PackTmsf(CurrentTrack(), minutes, seconds, 0);
-        m_display.ShowPosition(m_seekPosition);
+        m_display.ShowPosition(m_seekPosition, m_orderIndex);
         if (m_seekTicks >= 10)
             m_timer.setInterval(FastSeekInterval);
         else
@@ -213,7 +210,7 @@ void TPlaybackController::TimerTimer()
         if (TmsfTrack(position) > current && m_orderIndex < m_model.OrderCount() &&
             TmsfTrack(m_device.PlayTo()) > current)
             SetOrderIndex(m_orderIndex + 1);
-        m_display.ShowPosition(m_device.CurrentPosition());
+        m_display.ShowPosition(m_device.CurrentPosition(), m_orderIndex);
     }
     m_inTimer = false;
 }

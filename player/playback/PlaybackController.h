@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include <QObject>
 #include <QRandomGenerator>
@@ -51,7 +52,7 @@ public:
     int NextIndex(int index) const;
     int PrevIndex(int index) const;
     // Installs a new programme (from the programme editor): the caller saves the data file.
-    void InstallProgram(const QList<int>& order);
+    void InstallProgram(std::span<const quint8> order);
 
     // --- Controller ---------------------------------------------------------------------
     int OrderIndex() const { return m_orderIndex; }
@@ -69,11 +70,12 @@ public:
     void PrevButtonClick();
     void EjectButtonClick();
     void TrackComboChange(int itemIndex);
-    // direction: the seek button's tag, +1 forward, -1 back.
-    void SeekButtonMouseDown(Qt::MouseButton button, int direction);
-    void SeekButtonMouseUp(Qt::MouseButton button);
-    void SeekButtonKeyDown(int key, int direction);
-    void SeekButtonKeyUp(int key);
+    // The seek hold of Back and Forward: the window calls these for a left press and release,
+    // and for the space key. direction: the seek button's tag, +1 forward, -1 back.
+    void SeekButtonMouseDown(int direction);
+    void SeekButtonMouseUp();
+    void SeekButtonKeyDown(int direction);
+    void SeekButtonKeyUp();
     void BeginSeek(int direction);
     void EndSeek();
 
@@ -91,9 +93,6 @@ public:
     int Interval() const { return m_interval; }
     void SetInterval(int ms);
     const QTimer& Timer() const { return m_timer; }
-
-    TDiscModel& Model() { return m_model; }
-    CdDevice& Device() { return m_device; }
 
 private:
     bool Checked(TPlayOption option) const;

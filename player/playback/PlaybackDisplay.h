@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -27,12 +29,12 @@ public:
     // Empties the rows and shows "Please wait..." in the title row. (The logic forgets the
     // disc itself before calling it.)
     virtual void ResetDisplay() = 0;
-    // Refills the track list from the play order.
-    virtual void FillTrackList() = 0;
-    // Shows the current entry of the play order (the controller's OrderIndex).
-    virtual void ShowCurrentTrack() = 0;
-    // Shows a position: time gauge and lyric lines.
-    virtual void ShowPosition(quint32 tmsf) = 0;
+    // Refills the track list from the play order (track numbers, entry 1 first).
+    virtual void FillTrackList(std::span<const quint8> playOrder) = 0;
+    // Shows entry orderIndex (1-based) of the play order as the current one.
+    virtual void ShowCurrentTrack(int orderIndex) = 0;
+    // Shows a position of the track at entry orderIndex: time gauge and lyric lines.
+    virtual void ShowPosition(quint32 tmsf, int orderIndex) = 0;
 
     // The title row, which also carries the drive states.
     virtual QString TitlePanelText() const = 0;

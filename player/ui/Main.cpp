@@ -1,7 +1,5 @@
 #include "ui/Main.h"
 
-#include <QAbstractItemView>
-#include <QActionGroup>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -9,14 +7,13 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QWindow>
 
 #include "controls/AndPanel.h"
 #include "controls/Bevel.h"
 #include "controls/ButtonGlyphs.h"
+#include "controls/CenteredItemDelegate.h"
 #include "controls/ColorResolve.h"
 #include "controls/Common.h"
 #include "controls/LGauge.h"
@@ -24,6 +21,7 @@
 #include "disc/Tmsf.h"
 #include "lyrics/LyricsGeometry.h"
 #include "lyricsui/LyricsForm.h"
+#include "ui/MainMenu.h"
 #include "uilogic/MainGeometry.h"
 
 namespace qlnx {
@@ -32,53 +30,6 @@ namespace {
 
 const QString ProductName = QStringLiteral("Quellon");
 
-// Paints a list item centred across the list, measured from its left edge, and never further
-// left than the item itself; long items start at the left and are cut on the right.
-class TCenteredItemDelegate final : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    int ItemHeight = 13;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override
-    {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette& palette = option.palette;
-        painter->save();
-        painter->setClipRect(option.rect);
-        painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
-        painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
-        painter->setFont(option.font);
-        const QString text = index.data().toString();
-        const int right = option.rect.left() + option.rect.width();
-        const int x =
-            std::max((right - option.fontMetrics.horizontalAdvance(text)) / 2, option.rect.left());
-        painter->drawText(QPoint(x, option.rect.top() + option.fontMetrics.ascent()), text);
-        painter->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), ItemHeight);
-    }
-};
-
-TCenteredItemDelegate& Delegate(QComboBox& combo)
-{
-    return *static_cast<TCenteredItemDelegate*>(combo.itemDelegate());
-}
-
-QComboBox* MakeCombo(QWidget* parent)
-{
-    auto* combo = new QComboBox(parent);
-    combo->setFocusPolicy(Qt::NoFocus);
-    combo->setItemDelegate(new TCenteredItemDelegate(combo));
-    combo->view()->setItemDelegate(combo->itemDelegate());
-    return combo;
-}
-
 } // namespace
 
 TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString& programDir,
@@ -86,8 +37,9 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_model(model),
       m_controller(new TPlaybackController(model, device, *this, programDir, this)),
       m_lyricsForm(new TLyricsForm(this)), m_curTimeGauge(new TLabelGauge(this)),
-      m_trackCombo(MakeCombo(this)), m_driveCombo(MakeCombo(this)), m_artistPanel(nullptr),
-      m_titlePanel(nullptr), m_trackPanel(nullptr), m_popupMenu(new QMenu(this))
+      m_trackCombo(MakeCenteredCombo(this)), m_driveCombo(MakeCenteredCombo(this)),
+      m_artistPanel(nullptr), m_titlePanel(nullptr), m_trackPanel(nullptr),
+      m_menu(new TMainMenu(*m_controller, this))
 {
     setWindowTitle(QStringLiteral("QLNX"));
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -124,11 +76,12 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
             m_trackCombo->showPopup();
     });
 
-    CreateMenu();
+    ConnectMenu();
 
     m_lyricsForm->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_lyricsForm->SetMainForm(this, [this] { return m_lyricsFormSyncMode; });
-    connect(m_lyricsForm, &TLyricsForm::CloseClick, this, [this] { SetLyricsFormMode(1); });
+    m_lyricsForm->SetMainForm(this);
+    connect(m_lyricsForm, &TLyricsForm::CloseClick, this,
+            [this] { SetLyricsFormMode(int(TLyricsFormMode::Off)); });
 
     connect(&m_model, &TDiscModel::ArtistSet, this,
             [this](const QString& text) { SetPanelText(*m_artistPanel, text); });
@@ -191,108 +144,62 @@ void TQLNXMainForm::CreateButtons()
     m_backButton->installEventFilter(this);
 }
 
-void TQLNXMainForm::CreateMenu()
+void TQLNXMainForm::ConnectMenu()
 {
-    const auto addCheck = [this](QMenu* menu, const QString& caption) {
-        QAction* action = menu->addAction(caption);
-        action->setCheckable(true);
-        return action;
-    };
-    // The menu flips a check mark before it reports the click; the handlers own the toggle,
-    // so the mark is put back first.
-    const auto onToggle = [this](QAction* action, auto handler) {
-        connect(action, &QAction::triggered, this, [this, action, handler] {
-            action->setChecked(!action->isChecked());
-            handler();
-        });
-    };
-    TPlaybackController* c = m_controller;
-    const auto option = [this](TPlayOption o) -> QAction*& {
-        return m_optionActions[std::size_t(o)];
-    };
-    option(TPlayOption::Repeat1) = addCheck(m_popupMenu, QStringLiteral("Repeat &1"));
-    option(TPlayOption::Repeat) = addCheck(m_popupMenu, QStringLiteral("&Repeat"));
-    option(TPlayOption::MultiDrive) = addCheck(m_popupMenu, QStringLiteral("&Multi Drive"));
-    option(TPlayOption::Shuffle) = addCheck(m_popupMenu, QStringLiteral("&Shuffle"));
-    option(TPlayOption::StopAtClose) = addCheck(m_popupMenu, QStringLiteral("Stop at &Close"));
-    onToggle(option(TPlayOption::Repeat1), [c] { c->OptRepeat1Click(); });
-    onToggle(option(TPlayOption::Repeat), [c] { c->OptRepeatClick(); });
-    onToggle(option(TPlayOption::MultiDrive), [c] { c->OptMultiDriveClick(); });
-    onToggle(option(TPlayOption::Shuffle), [c] { c->OptShuffleClick(); });
-    onToggle(option(TPlayOption::StopAtClose), [c] { c->OptStopAtCloseClick(); });
+    TMainMenu* menu = m_menu;
     // Until settings are stored, a start gets the stored defaults.
-    option(TPlayOption::Repeat)->setChecked(true);
-    option(TPlayOption::StopAtClose)->setChecked(true);
-    m_popupMenu->addSeparator();
-
-    m_optStayOnTop = addCheck(m_popupMenu, QStringLiteral("Stay on &Top"));
-    onToggle(m_optStayOnTop, [this] { OptStayOnTopClick(); });
-
-    QMenu* lyricsForm = m_popupMenu->addMenu(QStringLiteral("L&yrics Form"));
-    const QStringList modes{QStringLiteral("O&n"), QStringLiteral("O&ff"),
-                            QStringLiteral("&Depend")};
-    for (int i = 0; i < 3; ++i) {
-        m_lyricsFormModeActions[std::size_t(i)] = addCheck(lyricsForm, modes[i]);
-        onToggle(m_lyricsFormModeActions[std::size_t(i)], [this, i] { SetLyricsFormMode(i); });
-    }
-    QMenu* lyricsSync = m_popupMenu->addMenu(QStringLiteral("L&yrics Form Sync"));
-    const QStringList syncs{QStringLiteral("&None"), QStringLiteral("Bottom - &Center"),
-                            QStringLiteral("Bottom - &Left"), QStringLiteral("Bottom - &Right")};
-    for (int i = 0; i < 4; ++i) {
-        m_lyricsFormSyncActions[std::size_t(i)] = addCheck(lyricsSync, syncs[i]);
-        onToggle(m_lyricsFormSyncActions[std::size_t(i)], [this, i] { SetLyricsFormSync(i); });
-    }
-    QMenu* trackNumber = m_popupMenu->addMenu(QStringLiteral("Track &Number"));
-    const QStringList styles{QStringLiteral("&None"), QStringLiteral("n."), QStringLiteral("[n]"),
-                             QStringLiteral("<n>")};
-    for (int i = 0; i < 4; ++i) {
-        m_trackNumberActions[std::size_t(i)] = addCheck(trackNumber, styles[i]);
-        onToggle(m_trackNumberActions[std::size_t(i)],
-                 [this, i] { SetTrackNumberStyle(TTrackNumberStyle(i)); });
-    }
-    m_trackNumberActions[0]->setChecked(true);
-
-    QMenu* gauge = m_popupMenu->addMenu(QStringLiteral("Time &Gauge"));
-    const auto chooseColor = [this](TColor current, auto apply) {
-        const QColor chosen = QColorDialog::getColor(ResolveColor(current, palette()), this);
-        if (chosen.isValid())
-            apply(ColorFromQColor(chosen));
-    };
-    connect(gauge->addAction(QStringLiteral("&Fore Color")), &QAction::triggered, this,
-            [this, chooseColor] {
-                chooseColor(m_curTimeGauge->ForeColor(),
-                            [this](TColor color) { m_curTimeGauge->SetForeColor(color); });
-            });
-    connect(gauge->addAction(QStringLiteral("&Back Color")), &QAction::triggered, this,
-            [this, chooseColor] {
-                chooseColor(m_curTimeGauge->BackColor(),
-                            [this](TColor color) { m_curTimeGauge->SetBackColor(color); });
-            });
-    gauge->addSeparator();
-    m_optTimeGaugeInvText = addCheck(gauge, QStringLiteral("&Invert Text"));
-    onToggle(m_optTimeGaugeInvText, [this] {
-        m_optTimeGaugeInvText->setChecked(!m_optTimeGaugeInvText->isChecked());
-        m_curTimeGauge->SetInvertText(m_optTimeGaugeInvText->isChecked());
-    });
-
-    connect(m_popupMenu->addAction(QStringLiteral("&Font")), &QAction::triggered, this,
-            &TQLNXMainForm::ChangeFontClick);
-    m_popupMenu->addSeparator();
-    connect(m_popupMenu->addAction(QStringLiteral("Minimi&ze")), &QAction::triggered, this,
-            &QWidget::showMinimized);
-    connect(m_popupMenu->addAction(QStringLiteral("E&xit")), &QAction::triggered, this,
-            &QWidget::close);
-    connect(m_popupMenu, &QMenu::aboutToShow, this, &TQLNXMainForm::PopupMenuPopup);
+    menu->Option(TPlayOption::Repeat).setChecked(true);
+    menu->Option(TPlayOption::StopAtClose).setChecked(true);
+    menu->CheckTrackNumberStyle(int(TTrackNumberStyle::None));
+    connect(menu, &TMainMenu::StayOnTopClick, this, &TQLNXMainForm::OptStayOnTopClick);
+    connect(menu, &TMainMenu::LyricsFormModeClick, this,
+            [this](TLyricsFormMode mode) { SetLyricsFormMode(int(mode)); });
+    connect(menu, &TMainMenu::LyricsFormSyncClick, this,
+            [this](TLyricsFormSync sync) { SetLyricsFormSync(int(sync)); });
+    connect(menu, &TMainMenu::TrackNumberStyleClick, this, &TQLNXMainForm::SetTrackNumberStyle);
+    connect(menu, &TMainMenu::ForeColorClick, this, [this] { ChangeGaugeColor(true); });
+    connect(menu, &TMainMenu::BackColorClick, this, [this] { ChangeGaugeColor(false); });
+    connect(menu, &TMainMenu::InvertTextClick, this, &TQLNXMainForm::OptTimeGaugeInvTextClick);
+    connect(menu, &TMainMenu::FontClick, this, &TQLNXMainForm::ChangeFontClick);
+    connect(menu, &TMainMenu::MinimizeClick, this, &QWidget::showMinimized);
+    connect(menu, &TMainMenu::ExitClick, this, &QWidget::close);
+    connect(&menu->Menu(), &QMenu::aboutToShow, this, &TQLNXMainForm::PopupMenuPopup);
 }
 
 void TQLNXMainForm::PopupMenuPopup()
 {
-    // The editors' items are enabled here while a disc is loaded; they come with the editors.
+    // Enabled here only: the display's reset greys them again.
+    if (m_model.DiscID() != 0)
+        m_menu->EnableEditors(true);
+}
+
+void TQLNXMainForm::ChangeGaugeColor(bool foreground)
+{
+    const TColor current = foreground ? m_curTimeGauge->ForeColor() : m_curTimeGauge->BackColor();
+    const QColor chosen = QColorDialog::getColor(ResolveColor(current, palette()), this);
+    if (!chosen.isValid())
+        return;
+    if (foreground)
+        m_curTimeGauge->SetForeColor(ColorFromQColor(chosen));
+    else
+        m_curTimeGauge->SetBackColor(ColorFromQColor(chosen));
+}
+
+void TQLNXMainForm::OptTimeGaugeInvTextClick()
+{
+    QAction& item = m_menu->InvertText();
+    item.setChecked(!item.isChecked());
+    m_curTimeGauge->SetInvertText(item.isChecked());
+}
+
+QMenu& TQLNXMainForm::PopupMenu()
+{
+    return m_menu->Menu();
 }
 
 QAction& TQLNXMainForm::OptionAction(TPlayOption option)
 {
-    return *m_optionActions[std::size_t(option)];
+    return m_menu->Option(option);
 }
 
 void TQLNXMainForm::SetErrorReporter(std::function<void(const QString&)> reporter)
@@ -318,8 +225,8 @@ void TQLNXMainForm::FormCreate(std::optional<quint32> seed)
     m_lyricsForm->winId();
     m_lyricsForm->setBaseSize(0, 0);
     m_lyricsForm->setSizeIncrement(1, 2);
-    SetLyricsFormMode(2);
-    SetLyricsFormSync(0);
+    SetLyricsFormMode(int(TLyricsFormMode::Depend));
+    SetLyricsFormSync(int(TLyricsFormSync::None));
     show();
     LayoutMainWindow();
     m_lyricsForm->PlaceMainForm();
@@ -363,7 +270,7 @@ void TQLNXMainForm::UpdateComboMetrics()
     m_driveCombo->setGeometry(metrics.DriveComboLeft, m_driveCombo->y(), metrics.DriveComboWidth,
                               m_driveCombo->height());
     for (QComboBox* combo : {m_driveCombo, m_trackCombo})
-        Delegate(*combo).ItemHeight = metrics.ItemHeight;
+        SetComboItemHeight(*combo, metrics.ItemHeight);
 }
 
 void TQLNXMainForm::ChangeFontClick()
@@ -415,7 +322,7 @@ void TQLNXMainForm::mouseReleaseEvent(QMouseEvent* event)
 
 void TQLNXMainForm::contextMenuEvent(QContextMenuEvent* event)
 {
-    m_popupMenu->popup(event->globalPos());
+    m_menu->Menu().popup(event->globalPos());
 }
 
 void TQLNXMainForm::closeEvent(QCloseEvent* event)
@@ -430,20 +337,23 @@ bool TQLNXMainForm::SeekButtonEvent(QPushButton* button, QEvent* event)
     const int direction = button == m_forwardButton ? 1 : -1;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        m_controller->SeekButtonMouseDown(static_cast<QMouseEvent*>(event)->button(), direction);
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            m_controller->SeekButtonMouseDown(direction);
         break;
     case QEvent::MouseButtonRelease:
-        m_controller->SeekButtonMouseUp(static_cast<QMouseEvent*>(event)->button());
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            m_controller->SeekButtonMouseUp();
         break;
     case QEvent::KeyPress:
-        m_controller->SeekButtonKeyDown(static_cast<QKeyEvent*>(event)->key(), direction);
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
+            m_controller->SeekButtonKeyDown(direction);
         break;
     case QEvent::KeyRelease: {
         // A held key sends release and press pairs while it repeats; only the real release
         // ends the hold.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->isAutoRepeat())
-            m_controller->SeekButtonKeyUp(key->key());
+        if (key->key() == Qt::Key_Space && !key->isAutoRepeat())
+            m_controller->SeekButtonKeyUp();
         break;
     }
     default:
@@ -466,45 +376,38 @@ bool TQLNXMainForm::eventFilter(QObject* watched, QEvent* event)
 void TQLNXMainForm::SetLyricsFormMode(int mode)
 {
     m_lyricsFormMode = mode;
-    for (QAction* action : m_lyricsFormModeActions)
-        action->setChecked(false);
-    switch (mode) {
-    case 0:
-        m_lyricsFormModeActions[0]->setChecked(true);
+    m_menu->CheckLyricsFormMode(mode);
+    switch (TLyricsFormMode(mode)) {
+    case TLyricsFormMode::On:
         m_lyricsForm->show();
         break;
-    case 1:
-        m_lyricsFormModeActions[1]->setChecked(true);
+    case TLyricsFormMode::Off:
         m_lyricsForm->hide();
         break;
-    case 2:
-        m_lyricsFormModeActions[2]->setChecked(true);
+    case TLyricsFormMode::Depend:
         UpdateLyricsFormVisibility();
-        break;
-    default:
         break;
     }
 }
 
 void TQLNXMainForm::UpdateLyricsFormVisibility()
 {
-    if (!m_lyricsFormModeActions[2]->isChecked())
+    if (!m_menu->LyricsFormModeChecked(TLyricsFormMode::Depend))
         return;
-    m_lyricsForm->setVisible(DependShowsLyricsForm(m_model, m_controller->OrderIndex()));
+    m_lyricsForm->setVisible(DependShowsLyricsForm(m_model, m_shownOrderIndex));
 }
 
 void TQLNXMainForm::SetLyricsFormSync(int mode)
 {
     m_lyricsFormSyncMode = mode;
-    for (std::size_t i = 0; i < m_lyricsFormSyncActions.size(); ++i)
-        m_lyricsFormSyncActions[i]->setChecked(int(i) == mode);
-    if (mode >= 1 && mode <= 3)
-        PlaceLyricsForm();
+    m_menu->CheckLyricsFormSync(mode);
+    m_lyricsForm->SetSyncMode(TLyricsFormSync(mode));
+    PlaceLyricsForm();
 }
 
 void TQLNXMainForm::PlaceLyricsForm()
 {
-    const auto place = LyricsFormPosition(m_lyricsFormSyncMode, frameGeometry(),
+    const auto place = LyricsFormPosition(TLyricsFormSync(m_lyricsFormSyncMode), frameGeometry(),
                                           m_lyricsForm->frameGeometry().width());
     if (place && *place != m_lyricsForm->pos())
         m_lyricsForm->move(*place);
@@ -512,9 +415,10 @@ void TQLNXMainForm::PlaceLyricsForm()
 
 void TQLNXMainForm::OptStayOnTopClick()
 {
-    m_optStayOnTop->setChecked(!m_optStayOnTop->isChecked());
-    SetStayOnTop(*m_lyricsForm, m_optStayOnTop->isChecked());
-    SetStayOnTop(*this, m_optStayOnTop->isChecked());
+    QAction& item = m_menu->StayOnTop();
+    item.setChecked(!item.isChecked());
+    SetStayOnTop(*m_lyricsForm, item.isChecked());
+    SetStayOnTop(*this, item.isChecked());
 }
 
 void TQLNXMainForm::SetStayOnTop(QWidget& window, bool onTop)
@@ -530,30 +434,14 @@ void TQLNXMainForm::SetStayOnTop(QWidget& window, bool onTop)
 
 // --- Track list --------------------------------------------------------------------------------
 
-QString TQLNXMainForm::TrackItem(TTrackNumberStyle style, int track, const QString& name)
-{
-    switch (style) {
-    case TTrackNumberStyle::Simple:
-        return QString::number(track) + u'.' + name;
-    case TTrackNumberStyle::Brackets1:
-        return u'[' + QString::number(track) + u']' + name;
-    case TTrackNumberStyle::Brackets2:
-        return u'<' + QString::number(track) + u'>' + name;
-    case TTrackNumberStyle::None:
-        break;
-    }
-    return name;
-}
-
 void TQLNXMainForm::SetTrackNumberStyle(TTrackNumberStyle style)
 {
     m_trackNumberStyle = style;
-    for (std::size_t i = 0; i < m_trackNumberActions.size(); ++i)
-        m_trackNumberActions[i]->setChecked(int(i) == int(style));
+    m_menu->CheckTrackNumberStyle(int(style));
     const int selected = m_trackCombo->currentIndex();
-    FillTrackList();
+    FillTrackList(m_model.PlayOrder());
     m_trackCombo->setCurrentIndex(selected);
-    ShowCurrentTrack();
+    ShowCurrentTrack(m_shownOrderIndex);
 }
 
 // --- Display operations -----------------------------------------------------------------------
@@ -571,33 +459,33 @@ void TQLNXMainForm::ResetDisplay()
     m_curTimeGauge->setToolTip(QString());
     m_lyricsForm->CurLyricsPanel().SetCaption(QString());
     m_lyricsForm->NextLyricsPanel().SetCaption(QString());
+    m_menu->EnableEditors(false);
     UpdateLyricsFormVisibility();
     repaint();
     if (m_lyricsForm->isVisible())
         m_lyricsForm->repaint();
 }
 
-void TQLNXMainForm::FillTrackList()
+void TQLNXMainForm::FillTrackList(std::span<const quint8> playOrder)
 {
     m_trackCombo->clear();
-    for (int i = 0; i < m_model.OrderCount(); ++i) {
-        const int track = m_model.PlayOrder()[std::size_t(i)];
+    m_listedOrder.assign(playOrder.begin(), playOrder.end());
+    for (const int track : m_listedOrder)
         m_trackCombo->addItem(TrackItem(m_trackNumberStyle, track, m_model.Tracks(track).Name));
-    }
-    m_trackCombo->setMaxVisibleItems(std::max(1, m_model.OrderCount()));
+    m_trackCombo->setMaxVisibleItems(std::max(1, int(m_listedOrder.size())));
 }
 
-void TQLNXMainForm::ShowCurrentTrack()
+void TQLNXMainForm::ShowCurrentTrack(int index)
 {
+    m_shownOrderIndex = index;
     if (m_model.DiscID() == 0)
         return;
-    const int index = m_controller->OrderIndex();
-    if (index < 1 || index > m_trackCombo->count())
+    if (index < 1 || index > m_trackCombo->count() || index > int(m_listedOrder.size()))
         return;
     const QString item = m_trackCombo->itemText(index - 1);
-    setWindowTitle(item + QStringLiteral(" - ") + m_artistPanel->Caption());
+    setWindowTitle(TrackTitle(item, m_artistPanel->Caption()));
     SetPanelText(*m_trackPanel, item);
-    const int track = m_model.PlayOrder()[std::size_t(index - 1)];
+    const int track = m_listedOrder[std::size_t(index - 1)];
     const TTrackData& length = m_model.Tracks(track);
     m_trackPanel->setToolTip(QStringLiteral("Track %1/%2").arg(track).arg(m_model.TrackCount()));
     m_curTimeGauge->SetMaxValue(length.LengthMin * 60 + length.LengthSec);
@@ -607,9 +495,9 @@ void TQLNXMainForm::ShowCurrentTrack()
     repaint();
 }
 
-void TQLNXMainForm::ShowPosition(quint32 tmsf)
+void TQLNXMainForm::ShowPosition(quint32 tmsf, int orderIndex)
 {
-    SyncPosition(m_model, m_controller->OrderIndex(), tmsf, *this);
+    SyncPosition(m_model, orderIndex, tmsf, *this);
 }
 
 QString TQLNXMainForm::TitlePanelText() const
@@ -668,17 +556,17 @@ void TQLNXMainForm::SetDriveItemIndex(int index)
 
 bool TQLNXMainForm::OptionChecked(TPlayOption option) const
 {
-    return m_optionActions[std::size_t(option)]->isChecked();
+    return m_menu->Option(option).isChecked();
 }
 
 void TQLNXMainForm::SetOptionChecked(TPlayOption option, bool checked)
 {
-    m_optionActions[std::size_t(option)]->setChecked(checked);
+    m_menu->Option(option).setChecked(checked);
 }
 
 void TQLNXMainForm::SetOptionEnabled(TPlayOption option, bool enabled)
 {
-    m_optionActions[std::size_t(option)]->setEnabled(enabled);
+    m_menu->Option(option).setEnabled(enabled);
 }
 
 void TQLNXMainForm::ReportError(const QString& message)

@@ -3,16 +3,19 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include <QWidget>
 
 #include "controls/WindowFrame.h"
+#include "lyrics/LyricsGeometry.h"
 #include "lyrics/LyricsSync.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackDisplay.h"
+#include "uilogic/TrackItem.h"
 
 class QAction;
-class QActionGroup;
 class QComboBox;
 class QMenu;
 class QPushButton;
@@ -23,14 +26,7 @@ class TAndPanel;
 class TDiscModel;
 class TLabelGauge;
 class TLyricsForm;
-
-enum class TTrackNumberStyle
-{
-    None = 0,
-    Simple = 1,
-    Brackets1 = 2,
-    Brackets2 = 3
-};
+class TMainMenu;
 
 // The player's main window: artist, title, track and time rows over the transport buttons,
 // without a title bar. It shows what the playback logic tells it and hands every user action
@@ -58,7 +54,9 @@ public:
     QComboBox& DriveCombo() { return *m_driveCombo; }
     QPushButton& PlayButton() { return *m_playButton; }
     QPushButton& PauseButton() { return *m_pauseButton; }
-    QMenu& PopupMenu() { return *m_popupMenu; }
+    QPushButton& ForwardButton() { return *m_forwardButton; }
+    QMenu& PopupMenu();
+    TMainMenu& Menu() { return *m_menu; }
     QAction& OptionAction(TPlayOption option);
 
     // Messages go to a box unless something else is to receive them (tests).
@@ -70,6 +68,7 @@ public:
     void ChangeFontClick();
 
     // --- Lyrics window ----------------------------------------------------------------------
+    // Modes are kept as stored: a value outside the known ones checks no item.
     int LyricsFormMode() const { return m_lyricsFormMode; }
     int LyricsFormSyncMode() const { return m_lyricsFormSyncMode; }
     void SetLyricsFormMode(int mode);
@@ -80,13 +79,12 @@ public:
     // --- Track list ---------------------------------------------------------------------------
     TTrackNumberStyle TrackNumberStyle() const { return m_trackNumberStyle; }
     void SetTrackNumberStyle(TTrackNumberStyle style);
-    static QString TrackItem(TTrackNumberStyle style, int track, const QString& name);
 
     // --- TPlaybackDisplay ----------------------------------------------------------------------
     void ResetDisplay() override;
-    void FillTrackList() override;
-    void ShowCurrentTrack() override;
-    void ShowPosition(quint32 tmsf) override;
+    void FillTrackList(std::span<const quint8> playOrder) override;
+    void ShowCurrentTrack(int orderIndex) override;
+    void ShowPosition(quint32 tmsf, int orderIndex) override;
     QString TitlePanelText() const override;
     void SetTitlePanelText(const QString& text) override;
     void SetTitlePanelHint(const QString& hint) override;
@@ -122,11 +120,13 @@ protected:
 
 private:
     void CreateButtons();
-    void CreateMenu();
+    void ConnectMenu();
     QPushButton* MakeButton(const QString& hint, int glyph);
     bool SeekButtonEvent(QPushButton* button, QEvent* event);
     void OptStayOnTopClick();
     void SetStayOnTop(QWidget& window, bool onTop);
+    void ChangeGaugeColor(bool foreground);
+    void OptTimeGaugeInvTextClick();
     void PopupMenuPopup();
 
     TDiscModel& m_model;
@@ -148,17 +148,15 @@ private:
     TAndPanel* m_titlePanel;
     TAndPanel* m_trackPanel;
 
-    QMenu* m_popupMenu;
-    std::array<QAction*, 5> m_optionActions{};
-    QAction* m_optStayOnTop = nullptr;
-    std::array<QAction*, 3> m_lyricsFormModeActions{};
-    std::array<QAction*, 4> m_lyricsFormSyncActions{};
-    std::array<QAction*, 4> m_trackNumberActions{};
-    QAction* m_optTimeGaugeInvText = nullptr;
+    TMainMenu* m_menu;
 
     TTrackNumberStyle m_trackNumberStyle = TTrackNumberStyle::None;
-    int m_lyricsFormMode = 2;
-    int m_lyricsFormSyncMode = 0;
+    int m_lyricsFormMode = int(TLyricsFormMode::Depend);
+    int m_lyricsFormSyncMode = int(TLyricsFormSync::None);
+    // The entry of the play order the track row shows, as the playback logic last said.
+    int m_shownOrderIndex = 0;
+    // The track numbers of the list's items.
+    std::vector<int> m_listedOrder;
     std::function<void(const QString&)> m_errorReporter;
     TWindowDrag m_drag;
 };

@@ -92,9 +92,8 @@ private Q_SLOTS:
         model.ResetOrders();
         model.SetArtist(QStringLiteral("A"));
         model.SetTitle(QString());
-        model.SetOrderCount(4);
         const quint8 order[] = {5, 5, 12, 1};
-        std::copy(std::begin(order), std::end(order), model.ProgramOrder().begin());
+        model.SetProgramOrder(order);
         model.Tracks(2).Lyrics = {{QStringLiteral("zero"), 0}};
         model.Tracks(3).Lyrics = {
             {QString(), 0}, {QStringLiteral(" Some words"), 65}, {QStringLiteral("late"), 6015}};
@@ -116,10 +115,8 @@ private Q_SLOTS:
         saved.ResetOrders();
         saved.SetArtist(QStringLiteral("山下 & 仲間"));
         saved.SetTitle(QStringLiteral("[not a header] 夏"));
-        saved.SetOrderCount(5);
         const quint8 order[] = {3, 1, 3, 4, 3};
-        std::copy(std::begin(order), std::end(order), saved.PlayOrder().begin());
-        saved.CopyPlayToProgram();
+        saved.SetProgramOrder(order);
         saved.Tracks(1).Name = QString();
         saved.Tracks(2).Name = QStringLiteral("[Track03]x");
         saved.Tracks(3).Name = QStringLiteral("雨の日");

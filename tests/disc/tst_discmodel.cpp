@@ -76,10 +76,12 @@ private Q_SLOTS:
         TDiscModel model;
         model.SetTrackCount(150);
         QCOMPARE(model.TrackCount(), 99);
-        model.SetOrderCount(101);
+        const QList<quint8> tooLong(101, quint8(1));
+        model.SetPlayOrder(tooLong);
         QCOMPARE(model.OrderCount(), 100);
-        model.SetOrderCount(-1);
+        model.SetPlayOrder({});
         QCOMPARE(model.OrderCount(), 0);
+        QCOMPARE(model.PlayOrderTrack(1), 0);
     }
 
     void programRestoredAfterPlayOrderChanged()
@@ -87,13 +89,10 @@ private Q_SLOTS:
         TDiscModel model;
         LoadDefaults(model, 5);
         const quint8 programme[] = {5, 2, 2, 4};
-        model.SetOrderCount(4);
-        std::copy(std::begin(programme), std::end(programme), model.PlayOrder().begin());
-        model.CopyPlayToProgram();
-        model.PlayOrder()[0] = 2;
-        model.PlayOrder()[1] = 4;
-        model.PlayOrder()[2] = 5;
-        model.PlayOrder()[3] = 2;
+        model.SetProgramOrder(programme);
+        const quint8 shuffled[] = {2, 4, 5, 2};
+        model.SetPlayOrder(shuffled);
+        QCOMPARE(model.PlayOrderTrack(2), 4);
         model.CopyProgramToPlay();
         for (int i = 0; i < 4; ++i)
             QCOMPARE(model.PlayOrder()[i], programme[i]);

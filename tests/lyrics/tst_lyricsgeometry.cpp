@@ -67,13 +67,15 @@ private Q_SLOTS:
         QFETCH(int, lyricsWidth);
         QFETCH(QPoint, lyricsAt);
 
-        const std::optional<QPoint> at = LyricsFormPosition(mode, main, lyricsWidth);
+        const std::optional<QPoint> at =
+            LyricsFormPosition(TLyricsFormSync(mode), main, lyricsWidth);
         QVERIFY(at);
         QCOMPARE(*at, lyricsAt);
 
         // Placing the main window from there puts it back where it was.
         const QRect lyrics(*at, QSize(lyricsWidth, 70));
-        const std::optional<QPoint> back = MainFormPosition(mode, lyrics, main.size());
+        const std::optional<QPoint> back =
+            MainFormPosition(TLyricsFormSync(mode), lyrics, main.size());
         QVERIFY(back);
         QCOMPARE(*back, main.topLeft());
     }
@@ -82,16 +84,18 @@ private Q_SLOTS:
     {
         // Bottom-Left: the lyrics window's top edge dragged up by 20 pixels.
         const QRect lyrics(100, 330, 400, 90);
-        QCOMPARE(MainFormPosition(2, lyrics, QSize(300, 150)), std::optional(QPoint(100, 180)));
-        QCOMPARE(MainFormPosition(3, lyrics, QSize(300, 150)), std::optional(QPoint(200, 180)));
+        QCOMPARE(MainFormPosition(TLyricsFormSync::BottomLeft, lyrics, QSize(300, 150)),
+                 std::optional(QPoint(100, 180)));
+        QCOMPARE(MainFormPosition(TLyricsFormSync::BottomRight, lyrics, QSize(300, 150)),
+                 std::optional(QPoint(200, 180)));
     }
 
     void noPlacementInModeNoneOrUnknown()
     {
         const QRect r(0, 0, 300, 150);
         for (int mode : {0, 4, -1, 255}) {
-            QVERIFY(!LyricsFormPosition(mode, r, 400));
-            QVERIFY(!MainFormPosition(mode, r, QSize(300, 150)));
+            QVERIFY(!LyricsFormPosition(TLyricsFormSync(mode), r, 400));
+            QVERIFY(!MainFormPosition(TLyricsFormSync(mode), r, QSize(300, 150)));
         }
     }
 };

@@ -65,10 +65,8 @@ void LoadDisc(TDiscModel& model)
 {
     model.SetDiscID(0x1234);
     model.SetTrackCount(3);
-    model.SetOrderCount(3);
-    model.PlayOrder()[0] = 3;
-    model.PlayOrder()[1] = 1;
-    model.PlayOrder()[2] = 2;
+    const quint8 order[] = {3, 1, 2};
+    model.SetPlayOrder(order);
     for (int t = 1; t <= 3; ++t)
         SetNoLyrics(model.Tracks(t).Lyrics);
 }
@@ -221,7 +219,8 @@ private Q_SLOTS:
         sink.Cur = QStringLiteral("old");
         SyncPosition(model, 0, PackTmsf(3, 0, 1, 0), sink);
         QCOMPARE(sink.Cur, QString());
-        model.PlayOrder()[2] = 0;
+        const quint8 withoutTrack[] = {3, 1, 0};
+        model.SetPlayOrder(withoutTrack);
         QCOMPARE(CurrentLyrics(model, 3), nullptr);
         QCOMPARE(CurrentLyrics(model, 4), nullptr);
         QCOMPARE(CurrentLyrics(model, 1), &model.Tracks(3).Lyrics);

@@ -49,7 +49,7 @@ private Q_SLOTS:
             QCOMPARE(rig.Model.ProgramOrder()[0], quint8(2));
             QCOMPARE(rig.Model.ProgramOrder()[2], quint8(5));
         }
-        rig.Controller.InstallProgram({4});
+        rig.Controller.InstallProgram(QList<quint8>{4});
         rig.Controller.ShufflePlayOrder();
         QCOMPARE(rig.PlayOrder(), QList<int>{4});
     }
@@ -113,7 +113,7 @@ private Q_SLOTS:
         TPlaybackRig rig;
         Load(rig, "");
         rig.Controller.TrackComboChange(2); // track 3, stopped
-        rig.Controller.InstallProgram({3, 1, 3});
+        rig.Controller.InstallProgram(QList<quint8>{3, 1, 3});
         QCOMPARE(rig.Controller.OrderIndex(), 1);
         QCOMPARE(rig.Model.OrderCount(), 3);
         QCOMPARE(rig.Model.ProgramOrder()[2], quint8(3));
@@ -121,7 +121,7 @@ private Q_SLOTS:
         // A playing track the new programme lacks: the play stops, entry 1 is cued.
         rig.Controller.TrackComboChange(1);
         rig.Controller.PlayButtonClick();
-        rig.Controller.InstallProgram({2, 4});
+        rig.Controller.InstallProgram(QList<quint8>{2, 4});
         QCOMPARE(rig.Drive.DeviceMode(), TDeviceMode::Stopped);
         QVERIFY(rig.Display.PlayVisible);
         QCOMPARE(rig.Controller.OrderIndex(), 1);

@@ -2,10 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 
+#include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
 #include "playback/PlaybackController.h"
@@ -21,7 +23,7 @@ struct TPlaybackRig
     QTemporaryDir Dir;
     TDiscModel Model;
     TSimulatedCdDrive Drive;
-    TRecordingDisplay Display{Model, [this] { return Controller.OrderIndex(); }};
+    TRecordingDisplay Display;
     TPlaybackController Controller{Model, Drive, Display, Dir.path()};
 
     TPlaybackRig()
@@ -54,20 +56,16 @@ struct TPlaybackRig
     }
     QList<int> PlayOrder() const
     {
-        QList<int> order;
-        for (int i = 0; i < Model.OrderCount(); ++i)
-            order.append(Model.PlayOrder()[std::size_t(i)]);
-        return order;
+        return QList<int>(Model.PlayOrder().begin(), Model.PlayOrder().end());
     }
 };
 
 // Writes a disc data file for the disc with the given identity into the rig's data directory.
 inline void WriteDiscData(const TPlaybackRig& rig, quint32 serial, const QByteArray& bytes)
 {
-    const QString dir = rig.Dir.path() + QStringLiteral("/data/");
-    QDir().mkpath(dir);
-    QFile file(dir + QStringLiteral("%1").arg(serial, 8, 16, QLatin1Char('0')).toUpper() +
-               QStringLiteral(".dat"));
+    const QString name = DiscDataFileName(serial, QStringLiteral("data\\"), rig.Dir.path());
+    QDir().mkpath(QFileInfo(name).path());
+    QFile file(name);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
 }

@@ -1,14 +1,8 @@
 #include "support/RecordingDisplay.h"
 
-#include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
 
 namespace qlnx {
-
-TRecordingDisplay::TRecordingDisplay(const TDiscModel& model, std::function<int()> orderIndex)
-    : m_model(model), m_orderIndex(std::move(orderIndex))
-{
-}
 
 QStringList TRecordingDisplay::Calls(const QString& prefix) const
 {
@@ -24,28 +18,30 @@ void TRecordingDisplay::ResetDisplay()
 {
     Record(QStringLiteral("reset"));
     Title = QStringLiteral("Please wait...");
+    m_list.clear();
 }
 
-void TRecordingDisplay::FillTrackList()
+void TRecordingDisplay::FillTrackList(std::span<const quint8> playOrder)
 {
     QStringList items;
-    for (int i = 0; i < m_model.OrderCount(); ++i)
-        items.append(QString::number(m_model.PlayOrder()[std::size_t(i)]));
+    m_list.clear();
+    for (const quint8 track : playOrder) {
+        m_list.append(track);
+        items.append(QString::number(track));
+    }
     Record(QStringLiteral("list ") + items.join(u','));
 }
 
-void TRecordingDisplay::ShowCurrentTrack()
+void TRecordingDisplay::ShowCurrentTrack(int index)
 {
-    const int index = m_orderIndex();
-    const bool valid = index >= 1 && index <= m_model.OrderCount();
-    const QString track =
-        valid ? QString::number(m_model.PlayOrder()[std::size_t(index - 1)]) : QStringLiteral("-");
+    const bool valid = index >= 1 && index <= m_list.size();
+    const QString track = valid ? QString::number(m_list.at(index - 1)) : QStringLiteral("-");
     Record(QStringLiteral("track %1:%2").arg(index).arg(track));
     if (TrackRow.isEmpty() || TrackRow.last() != track)
         TrackRow.append(track);
 }
 
-void TRecordingDisplay::ShowPosition(quint32 tmsf)
+void TRecordingDisplay::ShowPosition(quint32 tmsf, int /*orderIndex*/)
 {
     LastPosition = tmsf;
     Progress = TmsfMinutes(tmsf) * 60 + TmsfSeconds(tmsf);

@@ -9,16 +9,11 @@
 
 namespace qlnx {
 
-class TDiscModel;
-
 // A display that remembers what it was told, for playback tests. Each call is logged as one
 // line; the state a window would keep (title text, buttons, options) is kept too.
 class TRecordingDisplay final : public TPlaybackDisplay
 {
 public:
-    // model: for the texts a window would show; orderIndex: reads the controller's entry.
-    TRecordingDisplay(const TDiscModel& model, std::function<int()> orderIndex);
-
     QStringList Log;
     QString Title;
     QString Hint;
@@ -42,9 +37,9 @@ public:
     QStringList Calls(const QString& prefix) const;
 
     void ResetDisplay() override;
-    void FillTrackList() override;
-    void ShowCurrentTrack() override;
-    void ShowPosition(quint32 tmsf) override;
+    void FillTrackList(std::span<const quint8> playOrder) override;
+    void ShowCurrentTrack(int orderIndex) override;
+    void ShowPosition(quint32 tmsf, int orderIndex) override;
     QString TitlePanelText() const override { return Title; }
     void SetTitlePanelText(const QString& text) override;
     void SetTitlePanelHint(const QString& hint) override;
@@ -62,8 +57,8 @@ public:
 private:
     void Record(const QString& line);
 
-    const TDiscModel& m_model;
-    std::function<int()> m_orderIndex;
+    // The track numbers of the list last filled, as a window's list holds them.
+    QList<int> m_list;
 };
 
 } // namespace qlnx

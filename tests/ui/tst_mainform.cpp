@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 
 #include "controls/AndPanel.h"
 #include "controls/LGauge.h"
+#include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsForm.h"
 #include "support/PlaybackRig.h"
@@ -44,10 +46,9 @@ class TestMainForm : public QObject
         }
         void WriteData(quint32 serial, const QByteArray& bytes)
         {
-            const QString dir = Dir.path() + QStringLiteral("/data/");
-            QDir().mkpath(dir);
-            QFile file(dir + QStringLiteral("%1").arg(serial, 8, 16, QLatin1Char('0')).toUpper() +
-                       QStringLiteral(".dat"));
+            const QString name = DiscDataFileName(serial, Model.DataDir(), Dir.path());
+            QDir().mkpath(QFileInfo(name).path());
+            QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         }
@@ -134,7 +135,7 @@ private Q_SLOTS:
         p.Form.SetTrackNumberStyle(TTrackNumberStyle::Brackets1);
         QCOMPARE(p.Form.TrackCombo().currentIndex(), 2);
         QCOMPARE(p.Form.windowTitle(), QStringLiteral("[3]Song - Artist"));
-        QCOMPARE(TQLNXMainForm::TrackItem(TTrackNumberStyle::Brackets2, 12, QStringLiteral("x")),
+        QCOMPARE(TrackItem(TTrackNumberStyle::Brackets2, 12, QStringLiteral("x")),
                  QStringLiteral("<12>x"));
     }
 
@@ -180,6 +181,32 @@ private Q_SLOTS:
         QCOMPARE(p.Form.LyricsForm().pos(), QPoint(100, 352));
         p.Form.move(120, 210);
         QCOMPARE(p.Form.LyricsForm().pos(), QPoint(120, 362));
+    }
+
+    void seekButtonsHoldOnTheLeftButtonAndSpaceOnly()
+    {
+        TPlayer p;
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")),
+                           TSimDisc::Audio({60, 60}, 0x51));
+        p.Form.FormCreate(1);
+        QPushButton& forward = p.Form.ForwardButton();
+        QTest::mousePress(&forward, Qt::RightButton);
+        QVERIFY(!p.Form.Controller().Seeking());
+        QTest::mousePress(&forward, Qt::LeftButton);
+        QVERIFY(p.Form.Controller().Seeking());
+        QTest::mouseRelease(&forward, Qt::RightButton);
+        QVERIFY(p.Form.Controller().Seeking()); // not the left button: the hold goes on
+        QTest::mouseRelease(&forward, Qt::LeftButton);
+        QVERIFY(!p.Form.Controller().Seeking());
+
+        QTest::keyPress(&forward, Qt::Key_Return);
+        QVERIFY(!p.Form.Controller().Seeking());
+        QTest::keyPress(&forward, Qt::Key_Space);
+        QVERIFY(p.Form.Controller().Seeking());
+        QTest::keyRelease(&forward, Qt::Key_Return);
+        QVERIFY(p.Form.Controller().Seeking());
+        QTest::keyRelease(&forward, Qt::Key_Space);
+        QVERIFY(!p.Form.Controller().Seeking());
     }
 
     void rightClickOpensTheMenu()
