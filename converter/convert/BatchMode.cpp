@@ -9,7 +9,7 @@ namespace qlnxdc {
 
 namespace {
 
-enum TExitStatus
+enum class TExitStatus
 {
     ExitCompleted = 0,
     ExitFailed = 1,
@@ -69,7 +69,7 @@ int UsageError(QIODevice& err, const QString& problem)
     WriteLine(err, QStringLiteral("qlnxdc: ") + problem);
     WriteLine(err, QStringLiteral("Usage: qlnxdc --format kvt|win [--skip-track-zero] SOURCE "
                                   "DESTDIR   (qlnxdc --help for more)"));
-    return ExitUsage;
+    return int(TExitStatus::ExitUsage);
 }
 
 } // namespace
@@ -117,7 +117,7 @@ int RunBatch(const QStringList& arguments, QIODevice& out, QIODevice& err)
         return UsageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
         out.write(BatchHelpText().toUtf8());
-        return ExitCompleted;
+        return int(TExitStatus::ExitCompleted);
     }
     if (!parser.isSet(formatOption))
         return UsageError(err, QStringLiteral("--format kvt or --format win is required"));
@@ -146,17 +146,17 @@ int RunBatch(const QStringList& arguments, QIODevice& out, QIODevice& err)
     }
     switch (result.Outcome) {
     case TConversionResult::TOutcome::Completed:
-        return ExitCompleted;
+        return int(TExitStatus::ExitCompleted);
     case TConversionResult::TOutcome::Failed:
         WriteLine(err, result.Message);
-        return ExitFailed;
+        return int(TExitStatus::ExitFailed);
     case TConversionResult::TOutcome::Stopped:
         WriteLine(err, QStringLiteral("トラック0を検出: 変換元は Win標準 形式のようです。"
                                       "--format win で変換し直すか、0 を飛ばして続けるには "
                                       "--skip-track-zero を付けてください"));
-        return ExitTrackZero;
+        return int(TExitStatus::ExitTrackZero);
     }
-    return ExitFailed;
+    return int(TExitStatus::ExitFailed);
 }
 
 } // namespace qlnxdc

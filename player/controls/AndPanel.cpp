@@ -27,11 +27,11 @@ void Frame3D(QPainter& painter, QRect& r, const QColor& topLeft, const QColor& b
 Qt::Alignment HorizontalAlignment(TAlignment alignment)
 {
     switch (alignment) {
-    case taLeftJustify:
+    case TAlignment::LeftJustify:
         return Qt::AlignLeft;
-    case taRightJustify:
+    case TAlignment::RightJustify:
         return Qt::AlignRight;
-    case taCenter:
+    case TAlignment::Center:
         break;
     }
     return Qt::AlignHCenter;
@@ -108,9 +108,9 @@ void TAndPanel::paintEvent(QPaintEvent*)
 
     QRect r = rect();
     auto bevel = [&](TBevelCut cut) {
-        if (cut == bvRaised)
+        if (cut == TBevelCut::Raised)
             Frame3D(painter, r, light, shadow, m_bevelWidth);
-        else if (cut == bvLowered)
+        else if (cut == TBevelCut::Lowered)
             Frame3D(painter, r, shadow, light, m_bevelWidth);
     };
     bevel(m_bevelOuter);

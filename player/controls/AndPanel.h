@@ -7,17 +7,17 @@
 
 namespace qlnx {
 
-enum TAlignment
+enum class TAlignment
 {
-    taLeftJustify,
-    taRightJustify,
-    taCenter
+    LeftJustify,
+    RightJustify,
+    Center
 };
-enum TBevelCut
+enum class TBevelCut
 {
-    bvNone,
-    bvLowered,
-    bvRaised
+    None,
+    Lowered,
+    Raised
 };
 
 // A one-line text row: fills its background, draws its caption vertically centred by the
@@ -25,7 +25,7 @@ enum TBevelCut
 // as itself, never as the mark of an accelerator letter, so artists, titles, track names and
 // lyric lines appear exactly as stored. The alignment is chosen by SetPanelText and
 // RealignPanelText (Common.h), not by the panel itself.
-class TAndPanel : public QWidget
+class TAndPanel final : public QWidget
 {
     Q_OBJECT
 public:
@@ -70,11 +70,11 @@ protected:
 
 private:
     QString m_caption;
-    TAlignment m_alignment = taCenter;
+    TAlignment m_alignment = TAlignment::Center;
     TColor m_color = clBtnFace;
     TColor m_fontColor = clWindowText;
-    TBevelCut m_bevelOuter = bvNone;
-    TBevelCut m_bevelInner = bvNone;
+    TBevelCut m_bevelOuter = TBevelCut::None;
+    TBevelCut m_bevelInner = TBevelCut::None;
     int m_bevelWidth = 1;
     int m_borderWidth = 0;
     bool m_leftPressed = false;

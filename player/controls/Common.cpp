@@ -11,7 +11,8 @@ namespace {
 
 void DecideAlignment(TAndPanel& panel, const QString& text)
 {
-    panel.SetAlignment(PanelTextWidth(panel, text) > panel.width() ? taLeftJustify : taCenter);
+    panel.SetAlignment(PanelTextWidth(panel, text) > panel.width() ? TAlignment::LeftJustify
+                                                                   : TAlignment::Center);
 }
 
 } // namespace

@@ -165,19 +165,19 @@ QImage TLabelGauge::Compose() const
     {
         QPainter painter(&work);
         QRect r = rect();
-        if (m_borderStyle == bsSingle) {
+        if (m_borderStyle == TBorderStyle::Single) {
             // The frame is what stays of a fill in BorderColor once the inside is painted.
             painter.fillRect(r, ResolveColor(m_borderColor, pal));
             r.adjust(1, 1, -1, -1);
         }
         const QColor back = ResolveColor(m_backColor, pal);
         painter.fillRect(r, back);
-        if (m_kind == gkHorizontalBar) {
+        if (m_kind == TGaugeKind::HorizontalBar) {
             const int n = GaugeFill(r.width(), m_maxValue, m_progress);
             if (n > 0)
                 painter.fillRect(QRect(r.left(), r.top(), n, r.height()),
                                  ResolveColor(m_foreColor, pal));
-        } else if (m_kind == gkVerticalBar) {
+        } else if (m_kind == TGaugeKind::VerticalBar) {
             const int n = GaugeFill(r.height(), m_maxValue, m_progress);
             if (n > 0)
                 painter.fillRect(QRect(r.left(), r.top() + r.height() - n, r.width(), n),

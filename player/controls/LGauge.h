@@ -10,16 +10,16 @@
 
 namespace qlnx {
 
-enum TGaugeKind
+enum class TGaugeKind
 {
-    gkText,
-    gkHorizontalBar,
-    gkVerticalBar
+    Text,
+    HorizontalBar,
+    VerticalBar
 };
-enum TBorderStyle
+enum class TBorderStyle
 {
-    bsNone,
-    bsSingle
+    None,
+    Single
 };
 
 // A progress gauge with a text label across it. The label can be inverted: each of its pixels
@@ -27,7 +27,7 @@ enum TBorderStyle
 // the bar. The whole control is composed in an off-screen image and copied in one step, and a
 // property write repaints at once, only when the value really changes, so a poll that finds the
 // same second twice draws nothing.
-class TLabelGauge : public QWidget
+class TLabelGauge final : public QWidget
 {
     Q_OBJECT
 public:
@@ -53,7 +53,7 @@ public:
     // The filled part of the bar.
     TColor ForeColor() const { return m_foreColor; }
     void SetForeColor(TColor color);
-    // The empty part of the bar and the background of gkText.
+    // The empty part of the bar and the background of TGaugeKind::Text.
     TColor BackColor() const { return m_backColor; }
     void SetBackColor(TColor color);
     // The label's colour while it is not inverted. The label's font is the widget's font().
@@ -88,10 +88,10 @@ private:
     void DrawLabel(QImage& work, const QRect& inner) const;
 
     QString m_text;
-    TGaugeKind m_kind = gkHorizontalBar;
+    TGaugeKind m_kind = TGaugeKind::HorizontalBar;
     bool m_showText = true;
     bool m_invertText = true;
-    TBorderStyle m_borderStyle = bsSingle;
+    TBorderStyle m_borderStyle = TBorderStyle::Single;
     TColor m_borderColor = clBlack;
     TColor m_foreColor = clBlack;
     TColor m_backColor = clWhite;

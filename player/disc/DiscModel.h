@@ -39,7 +39,7 @@ struct TTrackData
 
 // The disc the player holds: its identity, track table, texts and the two play orders.
 // One instance lives as long as the main window; loading a disc refills it in place.
-class TDiscModel : public QObject
+class TDiscModel final : public QObject
 {
     Q_OBJECT
 public:

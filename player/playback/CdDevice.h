@@ -33,7 +33,7 @@ enum class TNotifyResult
 };
 
 // The one device error callers catch: opening a drive failed.
-class EMCIDeviceError : public std::runtime_error
+class EMCIDeviceError final : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;

@@ -18,7 +18,7 @@ class TDiscModel;
 // The player's playback logic: which drive is used and what disc it holds, the play order and
 // its modes, the transport commands, the poll tick and the end-of-play handling.
 // It reaches the screen only through TPlaybackDisplay and the drive only through CdDevice.
-class TPlaybackController : public QObject
+class TPlaybackController final : public QObject
 {
     Q_OBJECT
 public:

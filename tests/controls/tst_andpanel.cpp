@@ -77,19 +77,19 @@ private Q_SLOTS:
         m_panel->resize(w, 20);
         SetPanelText(*m_panel, text);
         QCOMPARE(m_panel->Caption(), text);
-        QCOMPARE(m_panel->Alignment(), taCenter);
+        QCOMPARE(m_panel->Alignment(), TAlignment::Center);
 
         // One pixel narrower: left-aligned, so the beginning stays visible.
         m_panel->resize(w - 1, 20);
-        QCOMPARE(m_panel->Alignment(), taCenter); // a resize alone decides nothing
+        QCOMPARE(m_panel->Alignment(), TAlignment::Center); // a resize alone decides nothing
         RealignPanelText(*m_panel);
-        QCOMPARE(m_panel->Alignment(), taLeftJustify);
+        QCOMPARE(m_panel->Alignment(), TAlignment::LeftJustify);
         QVERIFY(InkOf(*m_panel).Left <= 2);
 
         // Wide again: centred again.
         m_panel->resize(w + 40, 20);
         RealignPanelText(*m_panel);
-        QCOMPARE(m_panel->Alignment(), taCenter);
+        QCOMPARE(m_panel->Alignment(), TAlignment::Center);
         QVERIFY(InkOf(*m_panel).Left >= 18);
 
         // A bigger font can make the same text overflow.
@@ -97,13 +97,13 @@ private Q_SLOTS:
         big.setPixelSize(32);
         m_panel->setFont(big);
         RealignPanelText(*m_panel);
-        QCOMPARE(m_panel->Alignment(), taLeftJustify);
+        QCOMPARE(m_panel->Alignment(), TAlignment::LeftJustify);
     }
 
     void ampersandsAreDrawnAsThemselves()
     {
         m_panel->setGeometry(0, 0, 300, 40);
-        m_panel->SetAlignment(taLeftJustify);
+        m_panel->SetAlignment(TAlignment::LeftJustify);
 
         m_panel->SetCaption(QStringLiteral("&"));
         const TInk one = InkOf(*m_panel);
@@ -122,7 +122,7 @@ private Q_SLOTS:
 
     void tabsExpandToTheNextStop()
     {
-        m_panel->SetAlignment(taLeftJustify);
+        m_panel->SetAlignment(TAlignment::LeftJustify);
         m_panel->SetCaption(QStringLiteral("\tb"));
         const int stop = 8 * m_panel->fontMetrics().averageCharWidth();
         QVERIFY(InkOf(*m_panel).Left >= stop - 1);
@@ -131,7 +131,7 @@ private Q_SLOTS:
     void emptyCaptionDrawsOnlyTheBackground()
     {
         SetPanelText(*m_panel, QString());
-        QCOMPARE(m_panel->Alignment(), taCenter);
+        QCOMPARE(m_panel->Alignment(), TAlignment::Center);
         QVERIFY(!InkOf(*m_panel).Any());
     }
 

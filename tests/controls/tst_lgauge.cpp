@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(image.pixel(1, 10), Back);
 
         // Without a border the bar uses the whole control.
-        m_gauge->SetBorderStyle(bsNone);
+        m_gauge->SetBorderStyle(TBorderStyle::None);
         m_gauge->SetProgress(245);
         image = Render(*m_gauge);
         QCOMPARE(image.pixel(0, 0), Fore);
@@ -111,7 +111,7 @@ private Q_SLOTS:
 
     void verticalBarGrowsUpward()
     {
-        m_gauge->SetKind(gkVerticalBar);
+        m_gauge->SetKind(TGaugeKind::VerticalBar);
         m_gauge->SetProgress(50);
         const QImage image = Render(*m_gauge);
         // Inner height 19, half of it truncated: rows 11..19.
@@ -124,7 +124,7 @@ private Q_SLOTS:
 
     void textKindDrawsNoBar()
     {
-        m_gauge->SetKind(gkText);
+        m_gauge->SetKind(TGaugeKind::Text);
         m_gauge->SetProgress(100);
         const QImage image = Render(*m_gauge);
         QCOMPARE(image.pixel(1, 10), Back);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         m_gauge->SetText(QStringLiteral("0:30"));
         m_gauge->SetText(QStringLiteral("0:30"));
         m_gauge->SetForeColor(clRed);
-        m_gauge->SetKind(gkHorizontalBar);
+        m_gauge->SetKind(TGaugeKind::HorizontalBar);
         QVERIFY(m_gauge->SetMinValue(500));
         QVERIFY(!m_gauge->SetMaxValue(100));
         QCOMPARE(paints.Count, 3);
