@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 
 #include "controls/AndPanel.h"
@@ -20,8 +21,11 @@
 #include "disc/Tmsf.h"
 #include "lyrics/LyricsGeometry.h"
 #include "lyricsui/LyricsForm.h"
+#include "settings/ProgramDirectory.h"
+#include "ui/About.h"
 #include "ui/MainMenu.h"
 #include "uilogic/MainGeometry.h"
+#include "uilogic/PlaceDialog.h"
 
 namespace qlnx {
 
@@ -32,7 +36,7 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
       m_lyricsForm(new TLyricsForm(this)), m_curTimeGauge(new TLabelGauge(this)),
       m_trackCombo(MakeCenteredCombo(this)), m_driveCombo(MakeCenteredCombo(this)),
       m_artistPanel(nullptr), m_titlePanel(nullptr), m_trackPanel(nullptr),
-      m_menu(new TMainMenu(*m_controller, this))
+      m_menu(new TMainMenu(*m_controller, this)), m_programDir(programDir)
 {
     setWindowTitle(QStringLiteral("QLNX"));
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -154,7 +158,8 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::BackColorClick, this, [this] { ChangeGaugeColor(false); });
     connect(menu, &TMainMenu::InvertTextClick, this, &TQLNXMainForm::OptTimeGaugeInvTextClick);
     connect(menu, &TMainMenu::FontClick, this, &TQLNXMainForm::ChangeFontClick);
-    connect(menu, &TMainMenu::MinimizeClick, this, &QWidget::showMinimized);
+    connect(menu, &TMainMenu::MinimizeClick, this, &TQLNXMainForm::MinimizeClick);
+    connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);
     connect(menu, &TMainMenu::ExitClick, this, &QWidget::close);
     connect(&menu->Menu(), &QMenu::aboutToShow, this, &TQLNXMainForm::PopupMenuPopup);
 }
@@ -183,6 +188,51 @@ void TQLNXMainForm::OptTimeGaugeInvTextClick()
     QAction& item = m_menu->InvertText();
     item.setChecked(!item.isChecked());
     m_curTimeGauge->SetInvertText(item.isChecked());
+}
+
+void TQLNXMainForm::PlaceDialog(QWidget& dialog) const
+{
+    const QScreen* shown = screen();
+    const QSize screenSize = shown ? shown->geometry().size() : QSize(1024, 768);
+    dialog.move(qlnx::PlaceDialog(frameGeometry(), dialog.frameGeometry().size(), screenSize));
+}
+
+void TQLNXMainForm::AboutClick()
+{
+    if (!m_aboutForm)
+        return;
+    m_aboutForm->SetPaths(SettingsFileName(m_programDir),
+                          ResolveDataDir(m_model.DataDir(), m_programDir));
+    PlaceDialog(*m_aboutForm);
+    m_aboutForm->exec();
+}
+
+void TQLNXMainForm::MinimizeClick()
+{
+    m_lyricsFormMinimized = m_lyricsForm->isVisible();
+    m_lyricsForm->hide();
+    showMinimized();
+}
+
+void TQLNXMainForm::BringToFront()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (m_lyricsForm->isVisible())
+        m_lyricsForm->raise();
+}
+
+void TQLNXMainForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The lyrics window left the screen with the main window and comes back with it.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized() && m_lyricsFormMinimized) {
+        m_lyricsFormMinimized = false;
+        m_lyricsForm->show();
+    }
 }
 
 QMenu& TQLNXMainForm::PopupMenu()

@@ -26,6 +26,7 @@ class TAndPanel;
 class TDiscModel;
 class TLabelGauge;
 class TLyricsForm;
+class TAboutForm;
 class TMainMenu;
 
 // The player's main window: artist, title, track and time rows over the transport buttons,
@@ -58,6 +59,17 @@ public:
     QMenu& PopupMenu();
     TMainMenu& Menu() { return *m_menu; }
     QAction& OptionAction(TPlayOption option);
+
+    // The dialogs, created after the main window and shown beside it.
+    void SetAboutForm(TAboutForm* about) { m_aboutForm = about; }
+    void AboutClick();
+    // Places a dialog beside the main window on the main window's screen.
+    void PlaceDialog(QWidget& dialog) const;
+
+    // A later start asked for the player: both windows come back from the taskbar where they
+    // were and to the front, with their sizes and places unchanged.
+    void BringToFront();
+    void MinimizeClick();
 
     // Messages go to a box unless something else is to receive them (tests).
     void SetErrorReporter(std::function<void(const QString&)> reporter);
@@ -117,6 +129,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateButtons();
@@ -149,6 +162,10 @@ private:
     TAndPanel* m_trackPanel;
 
     TMainMenu* m_menu;
+    TAboutForm* m_aboutForm = nullptr;
+    QString m_programDir;
+    // Whether the lyrics window was on screen when the pair was minimised.
+    bool m_lyricsFormMinimized = false;
 
     TTrackNumberStyle m_trackNumberStyle = TTrackNumberStyle::None;
     int m_lyricsFormMode = int(TLyricsFormMode::Depend);

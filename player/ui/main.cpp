@@ -1,12 +1,16 @@
-// The player's entry: one application, the main window and its creation order.
+// The player's entry: one instance per user, the windows in their creation order, and a close
+// that always goes through the main window.
 
 #include <QApplication>
 #include <QFont>
 
+#include "app/PoliteStop.h"
+#include "app/SingleInstance.h"
 #include "cdio/CdioDevice.h"
 #include "disc/DiscModel.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
+#include "ui/About.h"
 #include "ui/Main.h"
 
 using namespace qlnx;
@@ -19,6 +23,12 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("qlnx"));
+
+    // A player already running is brought to the front; this start then ends quietly.
+    TSingleInstance instance(TSingleInstance::DefaultName());
+    if (instance.HandOver())
+        return 0;
+
     // The stored font names are those of the Windows Japanese fonts; the IPA fonts stand in.
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
@@ -30,5 +40,12 @@ int main(int argc, char** argv)
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
     mainForm.FormCreate();
+    auto* about = new TAboutForm(&mainForm);
+    mainForm.SetAboutForm(about);
+
+    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
+                     &TQLNXMainForm::BringToFront);
+    TPoliteStop politeStop;
+    QObject::connect(&politeStop, &TPoliteStop::StopRequested, &mainForm, &QWidget::close);
     return app.exec();
 }

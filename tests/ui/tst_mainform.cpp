@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "controls/AndPanel.h"
 #include "controls/LGauge.h"
@@ -16,6 +17,7 @@
 #include "support/PlaybackRig.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
+#include "ui/MainMenu.h"
 
 using namespace qlnx;
 
@@ -207,6 +209,81 @@ private Q_SLOTS:
         QVERIFY(p.Form.Controller().Seeking());
         QTest::keyRelease(&forward, Qt::Key_Space);
         QVERIFY(!p.Form.Controller().Seeking());
+    }
+
+    void theMenuAndItsEditorItems()
+    {
+        TPlayer p;
+        const int drive = p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QStringList captions;
+        for (const QAction* item : p.Form.PopupMenu().actions()) {
+            QString caption = item->isSeparator() ? QStringLiteral("-") : item->text();
+            if (item->menu()) {
+                QStringList sub;
+                for (const QAction* choice : item->menu()->actions())
+                    sub.append(choice->isSeparator() ? QStringLiteral("-") : choice->text());
+                caption += u'(' + sub.join(u'|') + u')';
+            }
+            captions.append(caption);
+        }
+        QCOMPARE(captions,
+                 (QStringList{"Repeat &1",
+                              "&Repeat",
+                              "&Multi Drive",
+                              "&Shuffle",
+                              "Stop at &Close",
+                              "-",
+                              "&Data Edit",
+                              "&Lyrics Edit",
+                              "&Program Edit",
+                              "-",
+                              "Stay on &Top",
+                              "L&yrics Form(O&n|O&ff|&Depend)",
+                              "L&yrics Form Sync(&None|Bottom - &Center|Bottom - &Left|Bottom - "
+                              "&Right)",
+                              "Track &Number(&None|n.|[n]|<n>)",
+                              "Time &Gauge(&Fore Color|&Back Color|-|&Invert Text)",
+                              "&Font",
+                              "-",
+                              "&About",
+                              "Minimi&ze",
+                              "E&xit"}));
+
+        // Greyed without a disc, also when the menu opens.
+        TMainMenu& menu = p.Form.Menu();
+        Q_EMIT p.Form.PopupMenu().aboutToShow();
+        QVERIFY(!menu.DataEdit().isEnabled());
+        p.Drive.InsertDisc(drive, TSimDisc::Audio({60, 60}, 0x61));
+        p.Tick();
+        QVERIFY(!menu.LyricsEdit().isEnabled()); // enabled only when the menu opens
+        Q_EMIT p.Form.PopupMenu().aboutToShow();
+        QVERIFY(menu.DataEdit().isEnabled());
+        QVERIFY(menu.LyricsEdit().isEnabled());
+        QVERIFY(menu.ProgramEdit().isEnabled());
+        // Ejecting resets the display, which greys them again.
+        p.Form.Controller().EjectButtonClick();
+        QVERIFY(!menu.ProgramEdit().isEnabled());
+    }
+
+    void stayOnTopAndInvertTextToggle()
+    {
+        TPlayer p;
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        TMainMenu& menu = p.Form.Menu();
+        menu.StayOnTop().trigger();
+        QVERIFY(menu.StayOnTop().isChecked());
+        QVERIFY(p.Form.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(p.Form.LyricsForm().windowFlags() & Qt::WindowStaysOnTopHint ||
+                (p.Form.LyricsForm().windowHandle() &&
+                 p.Form.LyricsForm().windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+        menu.StayOnTop().trigger();
+        QVERIFY(!menu.StayOnTop().isChecked());
+        QVERIFY(!(p.Form.windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+        menu.InvertText().trigger();
+        QVERIFY(menu.InvertText().isChecked());
+        QVERIFY(p.Form.CurTimeGauge().InvertText());
     }
 
     void rightClickOpensTheMenu()

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace qlnx {
+
+// One running player per user: the first start listens under a name made of the product name
+// and the user; a later start connects, asks the running one to come to the front and ends
+// before it creates a window. A name left behind by a crash or a kill is taken over.
+class TSingleInstance final : public QObject
+{
+    Q_OBJECT
+public:
+    // The rendezvous of this user's player.
+    static QString DefaultName();
+
+    explicit TSingleInstance(const QString& name, QObject* parent = nullptr);
+
+    // True when another instance answered and was asked to come to the front: this one must
+    // end. Otherwise this instance now owns the rendezvous (when it could take it: a failure
+    // leaves it running without one).
+    bool HandOver();
+
+    bool Listening() const;
+
+Q_SIGNALS:
+    // A later start asked this instance to come to the front.
+    void RaiseRequested();
+
+private:
+    void Accept();
+
+    QString m_name;
+    QLocalServer* m_server;
+};
+
+} // namespace qlnx
