@@ -186,7 +186,7 @@ QStringList DiscDataLines(const TDiscModel& model)
 
 std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& programDir)
 {
-    if (model.DiscID() == 0)
+    if (!model.Loaded())
         return std::nullopt;
     const QString fileName = DiscDataFileName(model, programDir);
     QDir().mkpath(QFileInfo(fileName).absolutePath());

@@ -50,6 +50,8 @@ public:
     explicit TDiscModel(QObject* parent = nullptr);
 
     quint32 DiscID() const { return m_discID; }
+    // A disc with audio tracks is loaded: the only kind the editors and the data file know.
+    bool Loaded() const { return m_discID != 0 && m_trackCount > 0; }
     void SetDiscID(quint32 id) { m_discID = id; }
 
     const QString& DataDir() const { return m_dataDir; }

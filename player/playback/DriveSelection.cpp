@@ -91,6 +91,11 @@ bool TPlaybackController::OpenDrive(int index)
     for (int n = 1; n <= tracks && !audio; ++n)
         audio = m_device.IsAudioTrack(n);
     if (!audio) {
+        // The identity stays (so the poll does not reload the disc at every tick), but nothing
+        // of the previous disc may stay with it: no tracks, no order, nothing to edit or save.
+        m_model.SetTrackCount(0);
+        m_model.SetProgramOrder({});
+        m_orderIndex = 0;
         ShowStateText(NotAudioText);
         m_display.EnableEjectButton(true);
         return false;

@@ -144,7 +144,13 @@ void TPlaybackController::BeginSeek(int direction)
 {
     if (!HasOrder() || m_model.DiscID() == 0)
         return;
-    m_seekPosition = Playing() ? m_device.CurrentPosition() : m_device.PlayFrom();
+    if (Playing()) {
+        // The head may have crossed into the next track of the run since the last tick.
+        m_seekPosition = m_device.CurrentPosition();
+        FollowHead(m_seekPosition);
+    } else {
+        m_seekPosition = m_device.PlayFrom();
+    }
     m_seekDirection = direction;
     m_seeking = true;
     m_seekTicks = 0;
@@ -204,15 +210,20 @@ void TPlaybackController::TimerTimer()
         else
             ++m_seekTicks;
     } else if (Playing() && HasOrder()) {
-        // Follow the head into the next track of a run without a new play.
         const quint32 position = m_device.CurrentPosition();
-        const int current = CurrentTrack();
-        if (TmsfTrack(position) > current && m_orderIndex < m_model.OrderCount() &&
-            TmsfTrack(m_device.PlayTo()) > current)
-            SetOrderIndex(m_orderIndex + 1);
-        m_display.ShowPosition(m_device.CurrentPosition(), m_orderIndex);
+        FollowHead(position);
+        m_display.ShowPosition(position, m_orderIndex);
     }
     m_inTimer = false;
+}
+
+void TPlaybackController::FollowHead(quint32 position)
+{
+    // Into the next track of a run without a new play.
+    const int current = CurrentTrack();
+    if (TmsfTrack(position) > current && m_orderIndex < m_model.OrderCount() &&
+        TmsfTrack(m_device.PlayTo()) > current)
+        SetOrderIndex(m_orderIndex + 1);
 }
 
 void TPlaybackController::MediaPlayerNotify()
@@ -232,7 +243,14 @@ void TPlaybackController::MediaPlayerNotify()
     if (m_orderIndex < m_model.OrderCount()) {
         SetOrderIndex(m_orderIndex + 1);
     } else if (Checked(TPlayOption::MultiDrive) && TryOtherDrives()) {
-        // The disc found is loaded and cued at its first entry.
+        // The disc found is loaded and cued at its first entry; one whose stored order is
+        // empty has nothing to play or cue.
+        if (!HasOrder()) {
+            m_device.StopDevice();
+            m_display.ShowPlayButton(true);
+            m_timer.start();
+            return;
+        }
     } else {
         // Without another disc to go on with (or without Multi Drive) the order starts over;
         // a search that loaded nothing must not replay the last entry forever.

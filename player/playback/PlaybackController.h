@@ -104,6 +104,7 @@ private:
     void ShowStateText(const QString& text);
     QString DriveHint(int index) const;
     bool Playing();
+    void FollowHead(quint32 position);
 
     TDiscModel& m_model;
     CdDevice& m_device;

@@ -167,7 +167,7 @@ void TQLNXMainForm::ConnectMenu()
 void TQLNXMainForm::PopupMenuPopup()
 {
     // Enabled here only: the display's reset greys them again.
-    if (m_model.DiscID() != 0)
+    if (m_model.Loaded())
         m_menu->EnableEditors(true);
 }
 

@@ -294,6 +294,7 @@ private Q_SLOTS:
     {
         TDiscModel model;
         model.SetDiscID(1);
+        model.SetTrackCount(1);
         WriteAll(ProgramDir() + QStringLiteral("blocker"), "a file, not a directory");
         model.SetDataDir(QStringLiteral("blocker\\sub\\"));
         const auto message = SaveDiscData(model, ProgramDir());

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "disc/DiscDataFile.h"
 #include "support/PlaybackRig.h"
 
 using namespace qlnx;
@@ -95,6 +96,36 @@ private Q_SLOTS:
         rig.Tick();
         QCOMPARE(rig.Display.Title, QStringLiteral("No CD"));
         QCOMPARE(rig.Model.DiscID(), 0u);
+    }
+
+    void aDataDiscKeepsNothingOfThePreviousDisc()
+    {
+        TPlaybackRig rig;
+        const int drive = rig.Drive.AddDrive(QStringLiteral("sr0"));
+        rig.Drive.InsertDisc(drive, TSimDisc::Audio({60, 60, 60}, 0xA1));
+        rig.Controller.Startup(1);
+        QCOMPARE(rig.Model.OrderCount(), 3);
+        rig.Drive.SetDoorOpen(drive, true);
+        rig.Tick();
+        TSimDisc data = TSimDisc::Audio({60}, 0xDA7A);
+        data.Tracks[0].Audio = false;
+        rig.Drive.InsertDisc(drive, data);
+        rig.Drive.SetDoorOpen(drive, false);
+        rig.Tick();
+        QCOMPARE(rig.Display.Title, QStringLiteral("Not audio CD"));
+        QVERIFY(!rig.Model.Loaded());
+        QCOMPARE(rig.Model.OrderCount(), 0);
+
+        // Shuffle only changes its mark: the track row stays empty.
+        rig.Display.Log.clear();
+        rig.Controller.OptShuffleClick();
+        QVERIFY(rig.Display.Checked[TPlayOption::Shuffle]);
+        QCOMPARE(rig.Display.Calls(QStringLiteral("list")), QStringList{"list "});
+        QCOMPARE(rig.Display.TrackRow.last(), QStringLiteral("-"));
+        QCOMPARE(rig.Controller.CurrentTrack(), 0);
+        // Nothing is written under the data disc's identity.
+        QVERIFY(!SaveDiscData(rig.Model, rig.Dir.path()));
+        QVERIFY(!QFile::exists(DiscDataFileName(rig.Model, rig.Dir.path())));
     }
 
     void mixedDiscLoadsWhole()

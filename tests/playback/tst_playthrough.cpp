@@ -134,6 +134,30 @@ private Q_SLOTS:
         QCOMPARE(rig.Drive.ModeOf(first), TDeviceMode::Stopped);
     }
 
+    void multiDriveOntoADiscWithAnEmptyOrderStops()
+    {
+        TPlaybackRig rig;
+        rig.SetOption(TPlayOption::MultiDrive, true);
+        const int first = rig.Drive.AddDrive(QStringLiteral("sr0"));
+        const int second = rig.Drive.AddDrive(QStringLiteral("sr1"));
+        rig.Drive.InsertDisc(first, TSimDisc::Audio({5}, 0x10));
+        rig.Drive.InsertDisc(second, TSimDisc::Audio({7, 7}, 0x20));
+        WriteDiscData(rig, 0x20, "[Order]\r\n\r\n");
+        rig.Controller.Startup(1);
+        rig.Controller.PlayButtonClick();
+        rig.Ticks(7);
+
+        QCOMPARE(rig.Model.DiscID(), 0x20u);
+        QCOMPARE(rig.Model.OrderCount(), 0);
+        QCOMPARE(rig.Controller.OrderIndex(), 0);
+        QVERIFY(rig.Display.PlayVisible);
+        QCOMPARE(rig.Drive.ModeOf(second), TDeviceMode::Stopped);
+        int plays = 0;
+        for (const QString& line : rig.Drive.Log())
+            plays += line.startsWith(QStringLiteral("play ")) ? 1 : 0;
+        QCOMPARE(plays, 1); // only the first disc's
+    }
+
     void multiDriveWithNothingElseStopsOrRepeatsLikeWithout()
     {
         for (const bool repeat : {false, true}) {

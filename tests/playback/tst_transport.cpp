@@ -166,6 +166,23 @@ private Q_SLOTS:
         rig.Controller.EndSeek();
     }
 
+    void aSeekJustAfterATrackBoundaryFollowsTheHead()
+    {
+        TPlaybackRig rig;
+        Load(rig);
+        rig.Controller.PlayButtonClick();
+        rig.Ticks(59);
+        // The head crosses into track 2 between two ticks; the seek starts there.
+        rig.Drive.Advance(1500);
+        TSimulatedCdDrive::Deliver();
+        rig.Controller.BeginSeek(1);
+        QCOMPARE(rig.Controller.OrderIndex(), 2);
+        rig.Tick(100);
+        QCOMPARE(rig.Shown(), QStringLiteral("2 0:01"));
+        rig.Controller.EndSeek();
+        QCOMPARE(rig.Drive.Log().last(), QStringLiteral("play 2:00:01:00-5:01:00:00"));
+    }
+
     void seekWithRepeatOneStaysOnTheTrack()
     {
         TPlaybackRig rig;
