@@ -24,6 +24,7 @@
 #include "settings/ProgramDirectory.h"
 #include "ui/About.h"
 #include "ui/MainMenu.h"
+#include "ui/SeekInput.h"
 #include "uilogic/MainGeometry.h"
 #include "uilogic/PlaceDialog.h"
 
@@ -137,8 +138,7 @@ void TQLNXMainForm::CreateButtons()
     connect(m_nextButton, &QPushButton::clicked, c, &TPlaybackController::NextButtonClick);
     connect(m_prevButton, &QPushButton::clicked, c, &TPlaybackController::PrevButtonClick);
     connect(m_ejectButton, &QPushButton::clicked, c, &TPlaybackController::EjectButtonClick);
-    m_forwardButton->installEventFilter(this);
-    m_backButton->installEventFilter(this);
+    m_seekInput = new TSeekInput(*m_controller, *m_backButton, *m_forwardButton, this);
 }
 
 void TQLNXMainForm::ConnectMenu()
@@ -375,40 +375,8 @@ void TQLNXMainForm::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-bool TQLNXMainForm::SeekButtonEvent(QPushButton* button, QEvent* event)
-{
-    const int direction = button == m_forwardButton ? 1 : -1;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_controller->SeekButtonMouseDown(direction);
-        break;
-    case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_controller->SeekButtonMouseUp();
-        break;
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
-            m_controller->SeekButtonKeyDown(direction);
-        break;
-    case QEvent::KeyRelease: {
-        // A held key sends release and press pairs while it repeats; only the real release
-        // ends the hold.
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Space && !key->isAutoRepeat())
-            m_controller->SeekButtonKeyUp();
-        break;
-    }
-    default:
-        break;
-    }
-    return false;
-}
-
 bool TQLNXMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_forwardButton || watched == m_backButton)
-        return SeekButtonEvent(static_cast<QPushButton*>(watched), event);
     if (watched == m_artistPanel)
         m_drag.HandleMouse(*this, *event);
     return QWidget::eventFilter(watched, event);

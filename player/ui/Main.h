@@ -28,6 +28,7 @@ class TLabelGauge;
 class TLyricsForm;
 class TAboutForm;
 class TMainMenu;
+class TSeekInput;
 
 // The player's main window: artist, title, track and time rows over the transport buttons,
 // without a title bar. It shows what the playback logic tells it and hands every user action
@@ -56,6 +57,7 @@ public:
     QPushButton& PlayButton() { return *m_playButton; }
     QPushButton& PauseButton() { return *m_pauseButton; }
     QPushButton& ForwardButton() { return *m_forwardButton; }
+    TSeekInput& SeekInput() { return *m_seekInput; }
     QMenu& PopupMenu();
     TMainMenu& Menu() { return *m_menu; }
     QAction& OptionAction(TPlayOption option);
@@ -135,7 +137,6 @@ private:
     void CreateButtons();
     void ConnectMenu();
     QPushButton* MakeButton(const QString& hint, int glyph);
-    bool SeekButtonEvent(QPushButton* button, QEvent* event);
     void OptStayOnTopClick();
     void SetStayOnTop(QWidget& window, bool onTop);
     void ChangeGaugeColor(bool foreground);
@@ -163,6 +164,7 @@ private:
 
     TMainMenu* m_menu;
     TAboutForm* m_aboutForm = nullptr;
+    TSeekInput* m_seekInput = nullptr;
     QString m_programDir;
     // Whether the lyrics window was on screen when the pair was minimised.
     bool m_lyricsFormMinimized = false;

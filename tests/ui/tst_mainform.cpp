@@ -18,6 +18,7 @@
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
 #include "ui/MainMenu.h"
+#include "ui/SeekInput.h"
 
 using namespace qlnx;
 
@@ -201,13 +202,42 @@ private Q_SLOTS:
         QTest::mouseRelease(&forward, Qt::LeftButton);
         QVERIFY(!p.Form.Controller().Seeking());
 
+        // A second press right after a click comes as a double click: a press all the same.
+        QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(5, 5),
+                                forward.mapToGlobal(QPointF(5, 5)), Qt::LeftButton, Qt::LeftButton,
+                                Qt::NoModifier);
+        QApplication::sendEvent(&forward, &doubleClick);
+        QVERIFY(p.Form.Controller().Seeking());
+        QTest::mouseRelease(&forward, Qt::LeftButton);
+        QVERIFY(!p.Form.Controller().Seeking());
+
+        // The space key. A release waits for the press of an X repeat pair (no wait here).
+        p.Form.SeekInput().SetRepeatGrace(0);
         QTest::keyPress(&forward, Qt::Key_Return);
         QVERIFY(!p.Form.Controller().Seeking());
         QTest::keyPress(&forward, Qt::Key_Space);
         QVERIFY(p.Form.Controller().Seeking());
         QTest::keyRelease(&forward, Qt::Key_Return);
+        QCoreApplication::processEvents();
         QVERIFY(p.Form.Controller().Seeking());
+        // Held: release/press pairs not flagged as repeats keep the one hold going.
+        const int ticks = p.Form.Controller().Timer().interval();
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyRelease(&forward, Qt::Key_Space);
+            QTest::keyPress(&forward, Qt::Key_Space);
+            QCoreApplication::processEvents();
+            QVERIFY(p.Form.Controller().Seeking());
+        }
+        QCOMPARE(p.Form.Controller().Timer().interval(), ticks);
         QTest::keyRelease(&forward, Qt::Key_Space);
+        QCoreApplication::processEvents();
+        QVERIFY(!p.Form.Controller().Seeking());
+
+        // The focus leaving the button ends a space hold: the release will go elsewhere.
+        QTest::keyPress(&forward, Qt::Key_Space);
+        QVERIFY(p.Form.Controller().Seeking());
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(&forward, &focusOut);
         QVERIFY(!p.Form.Controller().Seeking());
     }
 
