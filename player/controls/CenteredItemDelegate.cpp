@@ -32,9 +32,29 @@ QSize TCenteredItemDelegate::sizeHint(const QStyleOptionViewItem& option,
     return QSize(QStyledItemDelegate::sizeHint(option, index).width(), m_itemHeight);
 }
 
+namespace {
+
+class TCenteredCombo final : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override
+    {
+        QComboBox::showPopup();
+        QWidget* popup = view()->window();
+        if (popup == window())
+            return;
+        const QPoint left = mapToGlobal(QPoint(0, 0));
+        popup->setGeometry(left.x(), popup->y(), width(), popup->height());
+    }
+};
+
+} // namespace
+
 QComboBox* MakeCenteredCombo(QWidget* parent)
 {
-    auto* combo = new QComboBox(parent);
+    auto* combo = new TCenteredCombo(parent);
     combo->setFocusPolicy(Qt::NoFocus);
     auto* delegate = new TCenteredItemDelegate(combo);
     combo->setItemDelegate(delegate);

@@ -24,6 +24,7 @@ private:
 };
 
 // A drop-down list that never takes the focus and paints its items with the delegate above.
+// Its open list has the row's width and place, however wide the items are.
 QComboBox* MakeCenteredCombo(QWidget* parent);
 // The height of every item of such a list.
 void SetComboItemHeight(QComboBox& combo, int height);

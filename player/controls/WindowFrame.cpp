@@ -1,9 +1,18 @@
 #include "controls/WindowFrame.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWindow>
 
 namespace qlnx {
+
+void PaintWindowEdge(QWidget& window)
+{
+    QPainter painter(&window);
+    painter.setPen(window.palette().color(QPalette::Shadow));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(window.rect().adjusted(0, 0, -1, -1));
+}
 
 Qt::Edges EdgesAt(QSize size, QPoint pos, int margin)
 {

@@ -12,7 +12,11 @@ namespace qlnx {
 // Edges within margin pixels of a point inside a widget of the given size.
 Qt::Edges EdgesAt(QSize size, QPoint pos, int margin = 4);
 
-class TWindowDrag
+// A one-pixel line in the palette's shadow colour around the window's client area, so a
+// frameless window shows where it ends (and the glued pair reads as two windows).
+void PaintWindowEdge(QWidget& window);
+
+class TWindowDrag final
 {
 public:
     // Starts resizing window when pos (in window's coordinates) lies on an edge. Returns

@@ -51,7 +51,30 @@ void TLyricsForm::PlaceMainForm()
     const auto place =
         MainFormPosition(m_syncMode, frameGeometry(), m_mainForm->frameGeometry().size());
     if (place && *place != m_mainForm->pos())
-        m_mainForm->move(*place);
+        Q_EMIT PlaceMainFormAt(*place);
+}
+
+void TLyricsForm::PlaceAt(QPoint position)
+{
+    m_placedAt = position;
+    move(position);
+}
+
+void TLyricsForm::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    PaintWindowEdge(*this);
+}
+
+void TLyricsForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A move the main window asked for needs no answer; any other (the user dragging this
+    // window, or the second half of a resize at the top edge) takes the main window along.
+    const bool placed = m_placedAt && *m_placedAt == pos();
+    m_placedAt.reset();
+    if (!placed && isVisible())
+        PlaceMainForm();
 }
 
 void TLyricsForm::LayoutPanels()
@@ -76,35 +99,27 @@ void TLyricsForm::resizeEvent(QResizeEvent* event)
     LayoutPanels();
 }
 
-QWidget& TLyricsForm::DragTarget()
-{
-    // Glued under the main window, the pair is dragged by the main window, which brings this
-    // one along.
-    const bool glued = m_mainForm && m_syncMode != TLyricsFormSync::None;
-    return glued ? *m_mainForm : *this;
-}
-
 void TLyricsForm::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton &&
         !TWindowDrag::StartResizeAt(*this, event->position().toPoint()))
-        m_drag.HandleMouse(DragTarget(), *event);
+        m_drag.HandleMouse(*this, *event);
 }
 
 void TLyricsForm::mouseMoveEvent(QMouseEvent* event)
 {
-    m_drag.HandleMouse(DragTarget(), *event);
+    m_drag.HandleMouse(*this, *event);
 }
 
 void TLyricsForm::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_drag.HandleMouse(DragTarget(), *event);
+    m_drag.HandleMouse(*this, *event);
 }
 
 bool TLyricsForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_curLyricsPanel || watched == m_nextLyricsPanel)
-        m_drag.HandleMouse(DragTarget(), *event);
+        m_drag.HandleMouse(*this, *event);
     return QWidget::eventFilter(watched, event);
 }
 

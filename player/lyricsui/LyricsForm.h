@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QWidget>
 
 #include "controls/WindowFrame.h"
@@ -28,8 +30,10 @@ public:
     TAndPanel& NextLyricsPanel() { return *m_nextLyricsPanel; }
     QMenu& PopupMenu() { return *m_popupMenu; }
 
-    // Puts the main window above this one in the placement mode.
+    // Asks for the main window above this one in the placement mode (PlaceMainFormAt).
     void PlaceMainForm();
+    // Moves this window where the main window's placement puts it.
+    void PlaceAt(QPoint position);
     // Lays the two panels out for the client size.
     void LayoutPanels();
 
@@ -39,6 +43,10 @@ public:
 Q_SIGNALS:
     // "Close" on the window's menu: the main window turns the lyrics window off.
     void CloseClick();
+    // Where the main window goes to stay glued above this one, after the user moved or
+    // resized this one. The pair is always dragged by the window pressed: moving the other
+    // one under the pointer would make it jump.
+    void PlaceMainFormAt(QPoint position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,11 +54,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // The window a drag on this one moves.
-    QWidget& DragTarget();
     void ChangePanelFont(TAndPanel& panel);
 
     TAndPanel* m_curLyricsPanel;
@@ -58,6 +66,7 @@ private:
     QMenu* m_popupMenu;
     QWidget* m_mainForm = nullptr;
     TLyricsFormSync m_syncMode = TLyricsFormSync::None;
+    std::optional<QPoint> m_placedAt;
     TWindowDrag m_drag;
 };
 

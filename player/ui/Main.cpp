@@ -78,6 +78,10 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
 
     m_lyricsForm->setAttribute(Qt::WA_ShowWithoutActivating);
     m_lyricsForm->SetMainForm(this);
+    connect(m_lyricsForm, &TLyricsForm::PlaceMainFormAt, this, [this](QPoint position) {
+        m_placedAt = position;
+        move(position);
+    });
     connect(m_lyricsForm, &TLyricsForm::CloseClick, this,
             [this] { SetLyricsFormMode(int(TLyricsFormMode::Off)); });
 
@@ -259,15 +263,9 @@ void TQLNXMainForm::FormCreate(std::optional<quint32> seed)
     m_lyricsForm->move(0, frameGeometry().bottom() + 1);
     m_lyricsForm->resize(m_lyricsForm->minimumSize());
 
-    // Size increments reach the window manager only when set between creating the native
-    // window and showing it; they let it offer the snapped heights only (even ones for the
-    // lyrics window).
-    winId();
-    setBaseSize(0, m_playButton->height() + 8);
-    setSizeIncrement(1, 4);
-    m_lyricsForm->winId();
-    m_lyricsForm->setBaseSize(0, 0);
-    m_lyricsForm->setSizeIncrement(1, 2);
+    // No size increments for the window manager: with them it floors the height (113, 114
+    // and 115 all give 112), while the snapping rule rounds; each window applies the rule to
+    // whatever size the window manager answers with.
     SetLyricsFormMode(int(TLyricsFormMode::Depend));
     SetLyricsFormSync(int(TLyricsFormSync::None));
     show();
@@ -339,10 +337,18 @@ void TQLNXMainForm::resizeEvent(QResizeEvent* event)
     LayoutMainWindow();
 }
 
+void TQLNXMainForm::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    PaintWindowEdge(*this);
+}
+
 void TQLNXMainForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (isVisible())
+    const bool placed = m_placedAt && *m_placedAt == pos();
+    m_placedAt.reset();
+    if (isVisible() && !placed)
         PlaceLyricsForm();
 }
 
@@ -421,7 +427,7 @@ void TQLNXMainForm::PlaceLyricsForm()
     const auto place = LyricsFormPosition(TLyricsFormSync(m_lyricsFormSyncMode), frameGeometry(),
                                           m_lyricsForm->frameGeometry().width());
     if (place && *place != m_lyricsForm->pos())
-        m_lyricsForm->move(*place);
+        m_lyricsForm->PlaceAt(*place);
 }
 
 void TQLNXMainForm::OptStayOnTopClick()

@@ -129,6 +129,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -168,6 +169,8 @@ private:
     QString m_programDir;
     // Whether the lyrics window was on screen when the pair was minimised.
     bool m_lyricsFormMinimized = false;
+    // Where the lyrics window last asked this one to go: that move needs no answer.
+    std::optional<QPoint> m_placedAt;
 
     TTrackNumberStyle m_trackNumberStyle = TTrackNumberStyle::None;
     int m_lyricsFormMode = int(TLyricsFormMode::Depend);

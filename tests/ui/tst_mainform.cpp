@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -314,6 +315,47 @@ private Q_SLOTS:
         menu.InvertText().trigger();
         QVERIFY(menu.InvertText().isChecked());
         QVERIFY(p.Form.CurTimeGauge().InvertText());
+    }
+
+    void theGluedPairFollowsTheLyricsWindowToo()
+    {
+        TPlayer p;
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        p.Form.SetLyricsFormMode(0);
+        p.Form.move(100, 200);
+        p.Form.resize(300, 152);
+        p.Form.SetLyricsFormSync(2); // Bottom-Left
+        QCOMPARE(p.Form.LyricsForm().pos(), QPoint(100, 352));
+        // The user drags the lyrics window: the main window comes along, exactly.
+        p.Form.LyricsForm().move(150, 400);
+        QCOMPARE(p.Form.pos(), QPoint(150, 248));
+        QCOMPARE(p.Form.LyricsForm().pos(), QPoint(150, 400));
+        // A resize at its top edge arrives as a resize and a separate move: both count.
+        p.Form.LyricsForm().resize(p.Form.LyricsForm().width(), 80);
+        p.Form.LyricsForm().move(150, 380);
+        QCOMPARE(p.Form.frameGeometry().bottom() + 1, 380);
+    }
+
+    void dropDownListsKeepTheRowsWidthAndEdgesShow()
+    {
+        TPlayer p;
+        p.WriteData(0x71,
+                    "[Track01]\r\nA very long track name that is much wider than the row\r\n");
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({60}, 0x71));
+        p.Form.FormCreate(1);
+        p.Form.move(40, 40);
+        QComboBox& list = p.Form.TrackCombo();
+        list.showPopup();
+        const QWidget* popup = list.view()->window();
+        QCOMPARE(popup->width(), list.width());
+        QCOMPARE(popup->x(), list.mapToGlobal(QPoint(0, 0)).x());
+        list.hidePopup();
+
+        const QImage shot = p.Form.grab().toImage();
+        const QColor edge = p.Form.palette().color(QPalette::Shadow);
+        QCOMPARE(shot.pixelColor(0, 0).rgb(), edge.rgb());
+        QCOMPARE(shot.pixelColor(shot.width() - 1, shot.height() / 2).rgb(), edge.rgb());
     }
 
     void rightClickOpensTheMenu()
