@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -224,15 +226,23 @@ std::optional<QString> TIniFile::Save() const
     QString text;
     for (const QString& line : m_lines)
         text += line + eol;
-    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
-    QSaveFile file(m_fileName);
-    // A writable file in a directory that is not still takes the settings.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return CannotWriteSettingsMessage(m_fileName);
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return CannotWriteSettingsMessage(m_fileName);
+    const QString failed = CannotWriteSettingsMessage(QFileInfo(m_fileName).absoluteFilePath());
+    if (!QDir().mkpath(QFileInfo(m_fileName).absolutePath()))
+        return failed;
+    // The new text goes to a temporary file that is renamed over the old one only when all of
+    // it has reached the disk, so a failed save leaves the old file as it was. Writing around
+    // the device's buffer makes a short write (a full disk) show here; a buffered one would
+    // only fail in the flush inside commit(), where QSaveFile does not report it. No direct
+    // write fallback for a directory that takes no new files: it would truncate the old file
+    // before knowing that the new text fits.
+    QSaveFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed;
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
+        return failed; // the temporary file goes with `file`
+    if (!file.commit())
+        return failed;
     return std::nullopt;
 }
 

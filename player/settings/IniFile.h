@@ -41,9 +41,10 @@ public:
 
     // The lines as they would be written.
     const QStringList& Lines() const { return m_lines; }
-    // Writes the file (creating its directory when missing), replacing the old one only once
-    // the new text is complete where the directory allows it. Returns the message to show when
-    // the file cannot be written; the file then stays as it was.
+    // Writes the file (creating its directory when missing) through a temporary file that
+    // replaces the old one only once the new text is complete on disk. Returns the message to
+    // show when the file cannot be written (any write error counts); the file then stays as it
+    // was.
     std::optional<QString> Save() const;
 
 private:

@@ -68,4 +68,7 @@ constexpr TColor cl3DLight = SystemColorFlag | 22;
 constexpr TColor clInfoText = SystemColorFlag | 23;
 constexpr TColor clInfoBk = SystemColorFlag | 24;
 
+// "No colour": neither fixed nor system, so painting code must treat it on its own.
+constexpr TColor clNone = 0x1FFFFFFFu;
+
 } // namespace qlnx

@@ -1,3 +1,7 @@
+#include <csignal>
+
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
@@ -173,6 +177,32 @@ private Q_SLOTS:
         QCOMPARE(ini.Save(), QStringLiteral("%1 に書き込めません").arg(path));
         QCOMPARE(ReadBytes(path), QByteArray("[A]\nB=1\n"));
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A write the file system cuts short (a full disk; here the process's file-size limit)
+    // must be reported and must not replace the old file with the part that was written.
+    void shortWriteIsReported()
+    {
+        const QString path = Path(QStringLiteral("short.ini"));
+        const QByteArray original = "[Option]\nInterval=1000\n";
+        WriteBytes(path, original);
+        TIniFile ini(path);
+        ini.WriteString(QStringLiteral("Option"), QStringLiteral("DataDir"), QString(200, u'x'));
+
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        rlimit small = old;
+        small.rlim_cur = 64;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const auto result = ini.Save();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(result, QStringLiteral("%1 に書き込めません").arg(path));
+        QCOMPARE(ReadBytes(path), original);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("short.ini*")}, QDir::Files),
+                 QStringList{QStringLiteral("short.ini")});
     }
 
     void programDirectory()
