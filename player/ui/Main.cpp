@@ -148,10 +148,6 @@ void TQLNXMainForm::CreateButtons()
 void TQLNXMainForm::ConnectMenu()
 {
     TMainMenu* menu = m_menu;
-    // Until settings are stored, a start gets the stored defaults.
-    menu->Option(TPlayOption::Repeat).setChecked(true);
-    menu->Option(TPlayOption::StopAtClose).setChecked(true);
-    menu->CheckTrackNumberStyle(int(TTrackNumberStyle::None));
     connect(menu, &TMainMenu::StayOnTopClick, this, &TQLNXMainForm::OptStayOnTopClick);
     connect(menu, &TMainMenu::LyricsFormModeClick, this,
             [this](TLyricsFormMode mode) { SetLyricsFormMode(int(mode)); });
@@ -256,18 +252,10 @@ void TQLNXMainForm::SetErrorReporter(std::function<void(const QString&)> reporte
 
 void TQLNXMainForm::FormCreate(std::optional<quint32> seed)
 {
-    // First start: the top-left corner at the smallest size, the lyrics window right under it,
-    // shown only for tracks with lyrics.
-    move(0, 0);
-    resize(minimumSize());
-    m_lyricsForm->move(0, frameGeometry().bottom() + 1);
-    m_lyricsForm->resize(m_lyricsForm->minimumSize());
-
+    LoadSettings();
     // No size increments for the window manager: with them it floors the height (113, 114
     // and 115 all give 112), while the snapping rule rounds; each window applies the rule to
     // whatever size the window manager answers with.
-    SetLyricsFormMode(int(TLyricsFormMode::Depend));
-    SetLyricsFormSync(int(TLyricsFormSync::None));
     show();
     LayoutMainWindow();
     m_lyricsForm->PlaceMainForm();
@@ -372,13 +360,6 @@ void TQLNXMainForm::mouseReleaseEvent(QMouseEvent* event)
 void TQLNXMainForm::contextMenuEvent(QContextMenuEvent* event)
 {
     m_menu->Menu().popup(event->globalPos());
-}
-
-void TQLNXMainForm::closeEvent(QCloseEvent* event)
-{
-    m_controller->FormClose();
-    m_lyricsForm->hide();
-    QWidget::closeEvent(event);
 }
 
 bool TQLNXMainForm::eventFilter(QObject* watched, QEvent* event)

@@ -13,6 +13,7 @@
 #include "lyrics/LyricsSync.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackDisplay.h"
+#include "uilogic/Colors.h"
 #include "uilogic/TrackItem.h"
 
 class QAction;
@@ -75,6 +76,13 @@ public:
 
     // Messages go to a box unless something else is to receive them (tests).
     void SetErrorReporter(std::function<void(const QString&)> reporter);
+
+    // --- Settings file ----------------------------------------------------------------------
+    // Read once while the window is created, before it shows; written once when it closes.
+    // A failed save is the message to show; the old file then stays as it was.
+    void LoadSettings();
+    std::optional<QString> SaveSettings();
+    void SetMainFontColor(TColor color);
 
     // --- Window geometry ------------------------------------------------------------------
     void LayoutMainWindow();

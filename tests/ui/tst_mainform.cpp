@@ -15,6 +15,8 @@
 #include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsForm.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
 #include "support/PlaybackRig.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
@@ -356,6 +358,100 @@ private Q_SLOTS:
         const QColor edge = p.Form.palette().color(QPalette::Shadow);
         QCOMPARE(shot.pixelColor(0, 0).rgb(), edge.rgb());
         QCOMPARE(shot.pixelColor(shot.width() - 1, shot.height() / 2).rgb(), edge.rgb());
+    }
+
+    void firstStartWithoutSettingsAndTheFileWrittenAtClose()
+    {
+        TPlayer p;
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QCOMPARE(p.Form.pos(), QPoint(0, 0));
+        QCOMPARE(p.Form.size(), p.Form.minimumSize());
+        QCOMPARE(p.Form.LyricsForm().pos(), QPoint(0, p.Form.height()));
+        QCOMPARE(p.Form.LyricsForm().size(), p.Form.LyricsForm().minimumSize());
+        QCOMPARE(p.Form.LyricsFormMode(), int(TLyricsFormMode::Depend));
+        QCOMPARE(p.Form.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(p.Form.font().pointSize(), 10);
+        QCOMPARE(p.Form.LyricsForm().NextLyricsPanel().FontColor(), clGrayText);
+        QVERIFY(p.Form.OptionChecked(TPlayOption::Repeat));
+        QVERIFY(p.Form.OptionChecked(TPlayOption::StopAtClose));
+        QVERIFY(!p.Form.OptionChecked(TPlayOption::Shuffle));
+        QVERIFY(!p.Form.Menu().StayOnTop().isChecked());
+        QCOMPARE(p.Form.Controller().Interval(), 1000);
+
+        p.Form.close();
+        const TIniFile written(p.Dir.path() + QStringLiteral("/qlnx.ini"));
+        QCOMPARE(written.ReadInteger(QStringLiteral("LyricsForm"), QStringLiteral("Top"), -1),
+                 p.Form.height());
+        QCOMPARE(written.ReadString(QStringLiteral("Option"), QStringLiteral("DataDir"), {}),
+                 QStringLiteral("data\\"));
+        TSettings expected;
+        expected.MainBounds = {0, 0, p.Form.width(), p.Form.height()};
+        expected.LyricsBounds = {0, p.Form.height(), p.Form.LyricsForm().width(),
+                                 p.Form.LyricsForm().height()};
+        QVERIFY(ReadSettings(written) == expected);
+    }
+
+    void storedSettingsComeBackUnchanged()
+    {
+        TPlayer p;
+        const QString file = p.Dir.path() + QStringLiteral("/qlnx.ini");
+        QFile ini(file);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("; mine\r\n[MainForm]\r\nLeft=120\r\nTop=80\r\nWidth=330\r\nHeight=160\r\n"
+                  "[LyricsForm]\r\nLeft=120\r\nTop=240\r\nWidth=400\r\nHeight=70\r\n"
+                  "[MainFont]\r\nName=ＭＳ ゴシック\r\nSize=12\r\nColor=clRed\r\nStyle=3\r\n"
+                  "[NextLyricsFont]\r\nColor=$00C08040\r\n"
+                  "[TimeGauge]\r\nForeColor=clNavy\r\nBackColor=clYellow\r\nInvertText=1\r\n"
+                  "[Option]\r\nRepeat=0\r\nShuffle=1\r\nMultiDrive=1\r\nStopAtClose=0\r\n"
+                  "StayOnTop=1\r\nLyricsForm=1\r\nLyricsFormSync=2\r\nTrackNumber=3\r\n"
+                  "DataDir=/tmp/discs/\r\nInterval=0x1F4\r\n[Other]\r\nKeep=me\r\n");
+        ini.close();
+        const TSettings before = ReadSettings(TIniFile(file));
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QCOMPARE(p.Form.Controller().Interval(), 500);
+        QVERIFY(p.Form.Menu().StayOnTop().isChecked());
+        QVERIFY(p.Form.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(p.Form.CurTimeGauge().InvertText());
+        QVERIFY(p.Form.Menu().InvertText().isChecked());
+        QCOMPARE(p.Form.ArtistPanel().FontColor(), clRed);
+        QVERIFY(p.Form.font().bold() && p.Form.font().italic());
+        QCOMPARE(p.Form.TrackNumberStyle(), TTrackNumberStyle::Brackets2);
+        QCOMPARE(p.Model.DataDir(), QStringLiteral("/tmp/discs/"));
+        QVERIFY(!p.Form.LyricsForm().isVisible()); // Off
+
+        p.Form.close();
+        const TSettings after = ReadSettings(TIniFile(file));
+        QCOMPARE(after.MainBounds.Left, before.MainBounds.Left);
+        QCOMPARE(after.MainBounds.Top, before.MainBounds.Top);
+        QCOMPARE(after.MainBounds.Width, before.MainBounds.Width);
+        QCOMPARE(after.MainBounds.Height, before.MainBounds.Height);
+        QCOMPARE(after.LyricsBounds.Left, before.LyricsBounds.Left);
+        QCOMPARE(after.LyricsBounds.Top, before.LyricsBounds.Top);
+        QCOMPARE(after.LyricsBounds.Width, before.LyricsBounds.Width);
+        QCOMPARE(after.LyricsBounds.Height, before.LyricsBounds.Height);
+        QVERIFY(after.MainFont == before.MainFont);
+        QVERIFY(after.CurLyricsFont == before.CurLyricsFont);
+        QVERIFY(after.NextLyricsFont == before.NextLyricsFont);
+        QVERIFY(after == before);
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY(text.startsWith("; mine\r\n"));
+        QVERIFY(text.contains("[Other]\r\nKeep=me\r\n"));
+        QVERIFY(text.contains("Color=clRed\r\n"));
+        QVERIFY(text.contains("Color=$00C08040\r\n"));
+    }
+
+    void aFailedSettingsSaveIsReportedAndTheProgramStillCloses()
+    {
+        TPlayer p;
+        QVERIFY(QDir(p.Dir.path()).mkdir(QStringLiteral("qlnx.ini"))); // cannot become a file
+        p.Drive.AddDrive(QStringLiteral("sr0"));
+        p.Form.FormCreate(1);
+        QVERIFY(p.Form.close());
+        QCOMPARE(p.Errors.size(), 1);
+        QVERIFY(p.Errors.first().endsWith(QStringLiteral("qlnx.ini に書き込めません")));
     }
 
     void rightClickOpensTheMenu()
