@@ -164,7 +164,7 @@ bool TRun::Take(const QString& line)
     if (equals < 0)
         return true;
     const QStringView key = QStringView(line).first(equals);
-    const QStringView value = QStringView(line).sliced(equals + 1);
+    const QStringView value = UpToNul(QStringView(line).sliced(equals + 1));
     if (IsKey(key, QLatin1StringView("artist"))) {
         m_record.Artist = value.toString();
     } else if (IsKey(key, QLatin1StringView("title"))) {
@@ -214,6 +214,12 @@ bool TRun::WriteDisc()
 }
 
 } // namespace
+
+QStringView UpToNul(QStringView value)
+{
+    const qsizetype nul = value.indexOf(QChar(u'\0'));
+    return nul < 0 ? value : value.first(nul);
+}
 
 void TDiscRecord::Reset(const QString& identity)
 {

@@ -85,6 +85,10 @@ QList<TLogLine> DiscLogLines(const TDiscRecord& record);
 // The section name padded with leading "0" to at least 8 characters.
 QString DiscIdentity(const QString& sectionName);
 
+// The part of a source value before its first NUL. The player's reader ends the text of a disc
+// data file at a NUL, so a NUL written into a value would hide every line after it.
+QStringView UpToNul(QStringView value);
+
 // Whether an identity can name a file inside the destination directory and nowhere else.
 bool IsPlainFileName(const QString& identity);
 

@@ -112,8 +112,9 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     m_openDialog = Named(new QFileDialog(this), QStringLiteral("OpenDialog"));
     m_openDialog->setFileMode(QFileDialog::ExistingFile);
     m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // "All files" is "*": here "*.*" would hide every name without a dot, as many are on Linux.
     m_openDialog->setNameFilters({QStringLiteral("旧KVT(*.dat)"), QStringLiteral("Win標準(*.ini)"),
-                                  QStringLiteral("全て(*.*)")});
+                                  QStringLiteral("全て(*)")});
 
     m_log = std::make_unique<TLogView>(*m_progressEdit);
 

@@ -131,7 +131,7 @@ private Q_SLOTS:
             items << item->text() + (item->isChecked() ? "*" : "");
         QCOMPARE(items, (QStringList{"旧KVT*", "Win標準"}));
         QCOMPARE(Child<QFileDialog>(form, "OpenDialog")->nameFilters(),
-                 (QStringList{"旧KVT(*.dat)", "Win標準(*.ini)", "全て(*.*)"}));
+                 (QStringList{"旧KVT(*.dat)", "Win標準(*.ini)", "全て(*)"}));
         QCOMPARE(Child<QLabel>(form, "Label1")->text(), QStringLiteral("変換元ファイル"));
         QCOMPARE(Child<QLabel>(form, "Label2")->text(), QStringLiteral("変換先ディレクトリ"));
 
