@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include "convert/CddbSource.h"
 #include "convert/OutputFile.h"
 #include "convert/SourceText.h"
 
@@ -199,13 +200,8 @@ bool TRun::WriteDisc()
     if (!plain)
         return true;
 
-    QString text;
-    for (const QString& line : DiscFileLines(m_record)) {
-        text += line;
-        text += QLatin1StringView("\r\n");
-    }
     const QString fileName = ConvertedFileName(m_destDir, m_record.Identity);
-    if (!WriteFileReplacing(fileName, text.toUtf8())) {
+    if (!WriteFileReplacing(fileName, DiscFileBytes(m_record))) {
         m_result.Outcome = TConversionResult::TOutcome::Failed;
         m_result.Message = CannotCreateMessage(fileName);
         return false;
@@ -249,6 +245,16 @@ QStringList DiscFileLines(const TDiscRecord& record)
             lines << QStringLiteral("[Track%1]").arg(TwoDigits(n)) << name << QString();
     }
     return lines;
+}
+
+QByteArray DiscFileBytes(const TDiscRecord& record)
+{
+    QString text;
+    for (const QString& line : DiscFileLines(record)) {
+        text += line;
+        text += QLatin1StringView("\r\n");
+    }
+    return text.toUtf8();
 }
 
 QList<TLogLine> DiscLogLines(const TDiscRecord& record)
@@ -347,6 +353,8 @@ TConversionResult ConvertFile(const QString& sourcePath, const QString& destDir,
                               TSourceFormat format, TConversionLog& log, TTrackZeroAsker& asker)
 {
     log.Clear();
+    if (format == TSourceFormat::Cddb)
+        return ConvertCddbSource(sourcePath, destDir, log);
     QFile file(sourcePath);
     if (!file.open(QIODevice::ReadOnly))
         return {TConversionResult::TOutcome::Failed, CannotOpenMessage(sourcePath)};
