@@ -99,6 +99,27 @@ QList<TCddbFile> TSearch::Files()
     return files;
 }
 
+enum class TRead
+{
+    Entry,
+    NotAnEntry,
+    Unreadable,
+};
+
+TRead ReadEntryFile(const QString& path, QByteArray& bytes)
+{
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return TRead::Unreadable;
+    bytes = source.read(HeadBytes);
+    if (source.error() != QFileDevice::NoError)
+        return TRead::Unreadable;
+    if (!IsCddbEntryStart(bytes))
+        return TRead::NotAnEntry;
+    bytes += source.readAll();
+    return source.error() == QFileDevice::NoError ? TRead::Entry : TRead::Unreadable;
+}
+
 class TCddbRun
 {
 public:
@@ -129,28 +150,20 @@ private:
 
 bool TCddbRun::Take(const TCddbFile& file, bool inFolder)
 {
-    QFile source(file.Path);
-    if (!source.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    switch (ReadEntryFile(file.Path, bytes)) {
+    case TRead::Unreadable:
         if (!inFolder)
             return Fail(CannotOpenMessage(file.Path));
         LogRefused(file.Shown, QStringLiteral("Not written: the file cannot be read"));
         return true;
-    }
-    QByteArray bytes = source.read(HeadBytes);
-    if (!IsCddbEntryStart(bytes)) {
-        if (source.error() != QFileDevice::NoError && !inFolder)
-            return Fail(CannotOpenMessage(file.Path));
+    case TRead::NotAnEntry:
         if (!inFolder)
             LogRefused(file.Shown, QStringLiteral("Not written: the file does not begin with "
                                                   "\"# xmcd\" (no CDDB entry)"));
         return true;
-    }
-    bytes += source.readAll();
-    if (source.error() != QFileDevice::NoError) {
-        if (!inFolder)
-            return Fail(CannotOpenMessage(file.Path));
-        LogRefused(file.Shown, QStringLiteral("Not written: the file cannot be read"));
-        return true;
+    case TRead::Entry:
+        break;
     }
     const TCddbEntry entry = ParseCddbEntry(SplitSourceLines(DecodeUtf8OrLatin1(bytes)));
     if (const QString refusal = CddbRefusal(entry); !refusal.isEmpty()) {
