@@ -67,8 +67,8 @@ void WriteLine(QIODevice& device, const QString& text)
 int UsageError(QIODevice& err, const QString& problem)
 {
     WriteLine(err, QStringLiteral("qlnxdc: ") + problem);
-    WriteLine(err, QStringLiteral("Usage: qlnxdc --format kvt|win [--skip-track-zero] SOURCE "
-                                  "DESTDIR   (qlnxdc --help for more)"));
+    WriteLine(err, QStringLiteral("Usage: qlnxdc --format kvt|win|cddb [--skip-track-zero] "
+                                  "SOURCE DESTDIR   (qlnxdc --help for more)"));
     return int(TExitStatus::ExitUsage);
 }
 
@@ -78,7 +78,7 @@ QString BatchHelpText()
 {
     return QStringLiteral(
         "Usage: qlnxdc\n"
-        "       qlnxdc --format kvt|win [--skip-track-zero] SOURCE DESTDIR\n"
+        "       qlnxdc --format kvt|win|cddb [--skip-track-zero] SOURCE DESTDIR\n"
         "\n"
         "Without arguments qlnxdc opens its window.\n"
         "\n"
@@ -88,6 +88,12 @@ QString BatchHelpText()
         "  --format kvt       SOURCE is an old KVT data file (*.dat): tracks count from 1\n"
         "  --format win       SOURCE is in the Windows standard layout (*.ini): tracks\n"
         "                     count from 0\n"
+        "  --format cddb      SOURCE is CDDB data in the xmcd format: one entry file, or a\n"
+        "                     folder searched recursively (such as ~/.cddb) in which every\n"
+        "                     file beginning with \"# xmcd\" is a disc; the disc identity\n"
+        "                     is computed from the track frame offsets, which is exact for\n"
+        "                     discs of 3 tracks or more (discs of 1 or 2 tracks are logged\n"
+        "                     and not written)\n"
         "  --skip-track-zero  with --format kvt, skip track numbers 0 and go on; without\n"
         "                     it a track 0 stops the run, since the source then looks like\n"
         "                     the Windows standard layout\n"
@@ -107,7 +113,7 @@ int RunBatch(const QStringList& arguments, QIODevice& out, QIODevice& err)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption formatOption(QStringLiteral("format"), QString(),
-                                          QStringLiteral("kvt|win"));
+                                          QStringLiteral("kvt|win|cddb"));
     const QCommandLineOption skipOption(QStringLiteral("skip-track-zero"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOption(formatOption);
@@ -120,7 +126,7 @@ int RunBatch(const QStringList& arguments, QIODevice& out, QIODevice& err)
         return int(TExitStatus::ExitCompleted);
     }
     if (!parser.isSet(formatOption))
-        return UsageError(err, QStringLiteral("--format kvt or --format win is required"));
+        return UsageError(err, QStringLiteral("--format kvt, win or cddb is required"));
     if (parser.values(formatOption).size() > 1)
         return UsageError(err, QStringLiteral("--format is given more than once"));
     const QString formatName = parser.value(formatOption);
@@ -129,9 +135,11 @@ int RunBatch(const QStringList& arguments, QIODevice& out, QIODevice& err)
         format = TSourceFormat::Kvt;
     else if (formatName.compare(QLatin1StringView("win"), Qt::CaseInsensitive) == 0)
         format = TSourceFormat::WinStandard;
+    else if (formatName.compare(QLatin1StringView("cddb"), Qt::CaseInsensitive) == 0)
+        format = TSourceFormat::Cddb;
     else
-        return UsageError(err,
-                          QStringLiteral("unknown format \"%1\" (kvt or win)").arg(formatName));
+        return UsageError(
+            err, QStringLiteral("unknown format \"%1\" (kvt, win or cddb)").arg(formatName));
     const QStringList paths = parser.positionalArguments();
     if (paths.size() != 2)
         return UsageError(err, QStringLiteral("SOURCE and DESTDIR are required"));

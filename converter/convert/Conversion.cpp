@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include "convert/CddbSource.h"
 #include "convert/OutputFile.h"
 #include "convert/SourceText.h"
 
@@ -164,7 +165,7 @@ bool TRun::Take(const QString& line)
     if (equals < 0)
         return true;
     const QStringView key = QStringView(line).first(equals);
-    const QStringView value = QStringView(line).sliced(equals + 1);
+    const QStringView value = UpToNul(QStringView(line).sliced(equals + 1));
     if (IsKey(key, QLatin1StringView("artist"))) {
         m_record.Artist = value.toString();
     } else if (IsKey(key, QLatin1StringView("title"))) {
@@ -199,13 +200,8 @@ bool TRun::WriteDisc()
     if (!plain)
         return true;
 
-    QString text;
-    for (const QString& line : DiscFileLines(m_record)) {
-        text += line;
-        text += QLatin1StringView("\r\n");
-    }
     const QString fileName = ConvertedFileName(m_destDir, m_record.Identity);
-    if (!WriteFileReplacing(fileName, text.toUtf8())) {
+    if (!WriteFileReplacing(fileName, DiscFileBytes(m_record))) {
         m_result.Outcome = TConversionResult::TOutcome::Failed;
         m_result.Message = CannotCreateMessage(fileName);
         return false;
@@ -214,6 +210,12 @@ bool TRun::WriteDisc()
 }
 
 } // namespace
+
+QStringView UpToNul(QStringView value)
+{
+    const qsizetype nul = value.indexOf(QChar(u'\0'));
+    return nul < 0 ? value : value.first(nul);
+}
 
 void TDiscRecord::Reset(const QString& identity)
 {
@@ -243,6 +245,16 @@ QStringList DiscFileLines(const TDiscRecord& record)
             lines << QStringLiteral("[Track%1]").arg(TwoDigits(n)) << name << QString();
     }
     return lines;
+}
+
+QByteArray DiscFileBytes(const TDiscRecord& record)
+{
+    QString text;
+    for (const QString& line : DiscFileLines(record)) {
+        text += line;
+        text += QLatin1StringView("\r\n");
+    }
+    return text.toUtf8();
 }
 
 QList<TLogLine> DiscLogLines(const TDiscRecord& record)
@@ -341,6 +353,8 @@ TConversionResult ConvertFile(const QString& sourcePath, const QString& destDir,
                               TSourceFormat format, TConversionLog& log, TTrackZeroAsker& asker)
 {
     log.Clear();
+    if (format == TSourceFormat::Cddb)
+        return ConvertCddbSource(sourcePath, destDir, log);
     QFile file(sourcePath);
     if (!file.open(QIODevice::ReadOnly))
         return {TConversionResult::TOutcome::Failed, CannotOpenMessage(sourcePath)};

@@ -2,22 +2,25 @@
 
 #include <array>
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace qlnxdc {
 
-// Conversion of an old per-disc database into one disc data file per disc. Both source formats
+// Conversion of an older per-disc database into one disc data file per disc. Two source formats
 // are INI-like: a section per disc named after the disc identity, key=value lines for
 // "artist", "title", "order" and the numbered track names. They differ only in how tracks are
-// numbered: old KVT files count from 1, the Windows standard layout from 0.
+// numbered: old KVT files count from 1, the Windows standard layout from 0. The third is CDDB
+// data in the xmcd format, one file per disc, alone or in a folder tree (convert/Cddb.h).
 
 // The values are the item indexes of the format choice in the window.
 enum class TSourceFormat
 {
     Kvt = 0,
     WinStandard = 1,
+    Cddb = 2,
 };
 
 enum class TLogStyle
@@ -79,11 +82,18 @@ struct TDiscRecord
 // data, in the order artist, title, order, tracks.
 QStringList DiscFileLines(const TDiscRecord& record);
 
+// The bytes of the disc data file for a record: its lines in UTF-8, each ended by CR LF.
+QByteArray DiscFileBytes(const TDiscRecord& record);
+
 // What the log shows for a record: its identity in bold, one line per item, a blank line.
 QList<TLogLine> DiscLogLines(const TDiscRecord& record);
 
 // The section name padded with leading "0" to at least 8 characters.
 QString DiscIdentity(const QString& sectionName);
+
+// The part of a source value before its first NUL. The player's reader ends the text of a disc
+// data file at a NUL, so a NUL written into a value would hide every line after it.
+QStringView UpToNul(QStringView value);
 
 // Whether an identity can name a file inside the destination directory and nowhere else.
 bool IsPlainFileName(const QString& identity);
@@ -116,7 +126,7 @@ TConversionResult ConvertLines(const QStringList& lines, const QString& destDir,
                                TSourceFormat format, TConversionLog& log, TTrackZeroAsker& asker);
 
 // The whole run: empties the log, reads the source and converts it. A source that cannot be
-// read writes nothing and leaves the log empty.
+// read writes nothing and leaves the log empty. A CDDB source may also be a folder.
 TConversionResult ConvertFile(const QString& sourcePath, const QString& destDir,
                               TSourceFormat format, TConversionLog& log, TTrackZeroAsker& asker);
 

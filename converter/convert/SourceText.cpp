@@ -16,6 +16,13 @@ QString DecodeSourceText(const QByteArray& bytes)
     return cp932.decode(bytes);
 }
 
+QString DecodeUtf8OrLatin1(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
 QStringList SplitSourceLines(const QString& text)
 {
     QStringList lines;

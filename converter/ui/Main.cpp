@@ -15,6 +15,7 @@
 #include "ui/Confirm.h"
 #include "ui/DirChooser.h"
 #include "ui/LogView.h"
+#include "ui/SourceChooser.h"
 
 namespace qlnxdc {
 
@@ -100,8 +101,9 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     m_formatRadioGroup = Named(new QGroupBox(QStringLiteral("変換元形式"), m_rightPanel),
                                QStringLiteral("FormatRadioGroup"));
     m_formatButtons = new QButtonGroup(m_formatRadioGroup);
-    const QString items[] = {QStringLiteral("旧KVT"), QStringLiteral("Win標準")};
-    for (int i = 0; i < 2; ++i) {
+    const QString items[] = {QStringLiteral("旧KVT"), QStringLiteral("Win標準"),
+                             QStringLiteral("CDDB")};
+    for (int i = 0; i < 3; ++i) {
         auto* item = new QRadioButton(items[i], m_formatRadioGroup);
         item->setGeometry(8, 18 + 22 * i, 70, 17);
         m_formatButtons->addButton(item, i);
@@ -112,8 +114,9 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
     m_openDialog = Named(new QFileDialog(this), QStringLiteral("OpenDialog"));
     m_openDialog->setFileMode(QFileDialog::ExistingFile);
     m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // "All files" is "*": here "*.*" would hide every name without a dot, as many are on Linux.
     m_openDialog->setNameFilters({QStringLiteral("旧KVT(*.dat)"), QStringLiteral("Win標準(*.ini)"),
-                                  QStringLiteral("全て(*.*)")});
+                                  QStringLiteral("全て(*)")});
 
     m_log = std::make_unique<TLogView>(*m_progressEdit);
 
@@ -132,9 +135,14 @@ TMainForm::~TMainForm() = default;
 
 TSourceFormat TMainForm::SourceFormat() const
 {
-    return m_formatButtons->checkedId() == int(TSourceFormat::WinStandard)
-               ? TSourceFormat::WinStandard
-               : TSourceFormat::Kvt;
+    switch (m_formatButtons->checkedId()) {
+    case int(TSourceFormat::WinStandard):
+        return TSourceFormat::WinStandard;
+    case int(TSourceFormat::Cddb):
+        return TSourceFormat::Cddb;
+    default:
+        return TSourceFormat::Kvt;
+    }
 }
 
 void TMainForm::SetSourceFormat(TSourceFormat format)
@@ -168,7 +176,8 @@ void TMainForm::LayOut()
     m_destReferButton->setGeometry(w - ReferButtonRight, 72, 65, 25);
 
     m_convertButton->setGeometry(16, 16, 65, 25);
-    m_formatRadioGroup->setGeometry(8, 56, 81, 65);
+    // One row of 22 pixels more than the two formats of the original window had.
+    m_formatRadioGroup->setGeometry(8, 56, 81, 87);
     m_exitButton->setGeometry(16, top - ExitButtonBottom, 65, 25);
 }
 
@@ -181,6 +190,15 @@ void TMainForm::FormCreate()
 
 void TMainForm::SrcReferButtonClick()
 {
+    // A CDDB source may be a folder, which the file dialog cannot choose.
+    if (SourceFormat() == TSourceFormat::Cddb) {
+        TSourceChooser chooser(this, m_srcFileEdit->text());
+        if (chooser.exec() != QDialog::Accepted || chooser.ChosenPath().isEmpty())
+            return;
+        m_srcFileEdit->setText(chooser.ChosenPath());
+        UpdateConvertButton();
+        return;
+    }
     const QString current = m_srcFileEdit->text();
     if (!current.isEmpty())
         m_openDialog->setDirectory(QFileInfo(current).absolutePath());

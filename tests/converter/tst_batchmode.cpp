@@ -83,7 +83,7 @@ private Q_SLOTS:
     {
         const TBatchOutcome outcome = Run({"--help"});
         QCOMPARE(outcome.Status, 0);
-        QVERIFY(outcome.Out.contains(QStringLiteral("--format kvt|win")));
+        QVERIFY(outcome.Out.contains(QStringLiteral("--format kvt|win|cddb")));
         QVERIFY(outcome.Out.contains(QStringLiteral("--skip-track-zero")));
         QVERIFY(outcome.Err.isEmpty());
     }
@@ -145,6 +145,34 @@ private Q_SLOTS:
         outcome = Run({"--format=win", source, Dest()});
         QCOMPARE(outcome.Status, 0);
         QVERIFY(outcome.Out.endsWith(QStringLiteral("Tracks : 2\n\n")));
+    }
+
+    void cddbFolder()
+    {
+        const QString folder = m_tmp.path() + QStringLiteral("/cddb");
+        QDir().mkpath(folder + QStringLiteral("/rock"));
+        const auto write = [&](const QString& name, const QByteArray& bytes) {
+            QFile f(folder + name);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        };
+        write(QStringLiteral("/rock/0a00000f"), "# xmcd\n# Track frame offsets:\n# 150\n# 301\n"
+                                                "# 377\n#\nDTITLE=A / T\nTTITLE0=x\n");
+        write(QStringLiteral("/single"), "# xmcd\n# Track frame offsets:\n# 150\n#\n");
+        write(QStringLiteral("/readme"), "not a disc\n");
+        const TBatchOutcome outcome = Run({"--format", "CDDB", folder, Dest()});
+        QCOMPARE(outcome.Status, 0);
+        QCOMPARE(outcome.Out, QStringLiteral("00000B03\n"
+                                             "Artist : A\n"
+                                             "Title  : T\n"
+                                             "! Order  : <Not found>\n"
+                                             "! Tracks : 3 (Track 2,3 not found)\n"
+                                             "\n"
+                                             "single\n"
+                                             "! Not written: the identity of a disc of 1 track "
+                                             "cannot be derived (its lead-out is given in whole "
+                                             "seconds only)\n"
+                                             "\n"));
+        QCOMPARE(QDir(Dest()).entryList(QDir::Files), QStringList{"00000B03.dat"});
     }
 
     // The program itself: no display is needed, and the status reaches the shell.

@@ -60,6 +60,12 @@ QByteArray CrLf(const QByteArray& lfText)
     return bytes.replace("\n", "\r\n");
 }
 
+// A literal's bytes, NULs included.
+template <std::size_t N> QByteArray WithNuls(const char (&text)[N])
+{
+    return QByteArray(text, qsizetype(N - 1));
+}
+
 TLogLine N(const QString& text)
 {
     return {text, TLogStyle::Normal};
@@ -220,6 +226,15 @@ private Q_SLOTS:
                  CrLf("[Artist]\n second \n\n[Title]\na=b\n\n[Track01]\none\n\n"));
         // An empty name still counts as a track seen.
         QCOMPARE(m_log.Lines.at(4), R("Tracks : 2 (Track 2 not found)"));
+    }
+
+    // The player stops reading a disc data file at a NUL, so a value ends at one.
+    void nulEndsAValue()
+    {
+        Convert(WithNuls("[00000001]\nartist=A\0B\ntitle=\0T\n1=x\0\n2=y\norder=1 2\0 x\n"));
+        QCOMPARE(ReadAll(Out("00000001.dat")),
+                 CrLf("[Artist]\nA\n\n[Order]\n01-02\n\n[Track01]\nx\n\n[Track02]\ny\n\n"));
+        QCOMPARE(m_log.Lines.at(2), R("Title  : <Not found>"));
     }
 
     void orderValues_data()

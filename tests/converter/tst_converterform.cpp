@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -129,9 +130,9 @@ private Q_SLOTS:
         for (QRadioButton* item :
              Child<QGroupBox>(form, "FormatRadioGroup")->findChildren<QRadioButton*>())
             items << item->text() + (item->isChecked() ? "*" : "");
-        QCOMPARE(items, (QStringList{"旧KVT*", "Win標準"}));
+        QCOMPARE(items, (QStringList{"旧KVT*", "Win標準", "CDDB"}));
         QCOMPARE(Child<QFileDialog>(form, "OpenDialog")->nameFilters(),
-                 (QStringList{"旧KVT(*.dat)", "Win標準(*.ini)", "全て(*.*)"}));
+                 (QStringList{"旧KVT(*.dat)", "Win標準(*.ini)", "全て(*)"}));
         QCOMPARE(Child<QLabel>(form, "Label1")->text(), QStringLiteral("変換元ファイル"));
         QCOMPARE(Child<QLabel>(form, "Label2")->text(), QStringLiteral("変換先ディレクトリ"));
 
@@ -284,6 +285,42 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(wanted).isDir());
         QCOMPARE(Child<QLineEdit>(form, "DestDirEdit")->text(), wanted);
         QVERIFY(Child<QPushButton>(form, "ConvertButton")->isEnabled());
+    }
+
+    // With CDDB chosen, 参照 takes a folder as well as a file, and either converts.
+    void cddbSourceMayBeAFolder()
+    {
+        TMainForm form;
+        QTest::mouseClick(
+            Child<QGroupBox>(form, "FormatRadioGroup")->findChildren<QRadioButton*>().at(2),
+            Qt::LeftButton);
+        QCOMPARE(form.SourceFormat(), TSourceFormat::Cddb);
+        const QString folder = m_tmp.path() + QStringLiteral("/cddb");
+        const QString entry = folder + QStringLiteral("/rock/entry");
+        QDir().mkpath(folder + QStringLiteral("/rock"));
+        QFile f(entry);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("# xmcd\n# Track frame offsets:\n# 150\n# 450\n# 750\n#\nDTITLE=A / T\n");
+        f.close();
+
+        for (const QString& path : {folder, entry}) {
+            bool chooseEnabled = false;
+            OnNextModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (!dialog)
+                    return;
+                dialog->selectFile(path);
+                chooseEnabled = dialog->findChild<QDialogButtonBox*>()
+                                    ->button(QDialogButtonBox::Open)
+                                    ->isEnabled();
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            QTest::mouseClick(Child<QPushButton>(form, "SrcReferButton"), Qt::LeftButton);
+            QVERIFY(chooseEnabled);
+            QCOMPARE(Child<QLineEdit>(form, "SrcFileEdit")->text(), path);
+            Convert(form, path, Dest());
+            QCOMPARE(LogLines(form).first(), QStringLiteral("00001200"));
+        }
     }
 };
 
