@@ -15,10 +15,14 @@
 namespace qlnx {
 
 TLyricsForm::TLyricsForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_curLyricsPanel(new TAndPanel(this)),
-      m_nextLyricsPanel(new TAndPanel(this)), m_popupMenu(new QMenu(this))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      m_curLyricsPanel(new TAndPanel(this)), m_nextLyricsPanel(new TAndPanel(this)),
+      m_popupMenu(new QMenu(this))
 {
     setWindowTitle(QStringLiteral("Lyric"));
+    // It shows and hides by itself at track changes (Depend): that must never take the
+    // activation, the keyboard focus or an open menu from the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);

@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include "controls/AndPanel.h"
@@ -76,7 +78,6 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
 
     ConnectMenu();
 
-    m_lyricsForm->setAttribute(Qt::WA_ShowWithoutActivating);
     m_lyricsForm->SetMainForm(this);
     connect(m_lyricsForm, &TLyricsForm::PlaceMainFormAt, this, [this](QPoint position) {
         m_placedAt = position;
@@ -366,6 +367,12 @@ bool TQLNXMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_artistPanel)
         m_drag.HandleMouse(*this, *event);
+    if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->windowType() == Qt::Popup) {
+        watched->removeEventFilter(this);
+        // Once the menu has gone: its own hiding is still under way here.
+        QTimer::singleShot(0, this, &TQLNXMainForm::ShowPendingLyricsForm);
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -377,10 +384,10 @@ void TQLNXMainForm::SetLyricsFormMode(int mode)
     m_menu->CheckLyricsFormMode(mode);
     switch (TLyricsFormMode(mode)) {
     case TLyricsFormMode::On:
-        m_lyricsForm->show();
+        SetLyricsFormVisible(true);
         break;
     case TLyricsFormMode::Off:
-        m_lyricsForm->hide();
+        SetLyricsFormVisible(false);
         break;
     case TLyricsFormMode::Depend:
         UpdateLyricsFormVisibility();
@@ -392,7 +399,38 @@ void TQLNXMainForm::UpdateLyricsFormVisibility()
 {
     if (!m_menu->LyricsFormModeChecked(TLyricsFormMode::Depend))
         return;
-    m_lyricsForm->setVisible(DependShowsLyricsForm(m_model, m_shownOrderIndex));
+    SetLyricsFormVisible(DependShowsLyricsForm(m_model, m_shownOrderIndex));
+}
+
+void TQLNXMainForm::SetLyricsFormVisible(bool visible)
+{
+    if (!visible) {
+        m_lyricsFormShowPending = false;
+        m_lyricsForm->hide();
+        return;
+    }
+    if (m_lyricsForm->isVisible())
+        return;
+    // Under X, mapping a window while a menu is open closes the menu: the lyrics window then
+    // comes when the menu goes.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        if (!m_lyricsFormShowPending)
+            popup->installEventFilter(this);
+        m_lyricsFormShowPending = true;
+        return;
+    }
+    m_lyricsForm->show();
+}
+
+void TQLNXMainForm::ShowPendingLyricsForm()
+{
+    if (!m_lyricsFormShowPending)
+        return;
+    m_lyricsFormShowPending = false;
+    if (m_lyricsFormMode == int(TLyricsFormMode::On))
+        SetLyricsFormVisible(true);
+    else
+        UpdateLyricsFormVisibility();
 }
 
 void TQLNXMainForm::SetLyricsFormSync(int mode)

@@ -97,6 +97,8 @@ public:
     void UpdateLyricsFormVisibility();
     void SetLyricsFormSync(int mode);
     void PlaceLyricsForm();
+    // Shows or hides the lyrics window without taking anything from the main window.
+    void SetLyricsFormVisible(bool visible);
 
     // --- Track list ---------------------------------------------------------------------------
     TTrackNumberStyle TrackNumberStyle() const { return m_trackNumberStyle; }
@@ -151,6 +153,7 @@ private:
     void ChangeGaugeColor(bool foreground);
     void OptTimeGaugeInvTextClick();
     void PopupMenuPopup();
+    void ShowPendingLyricsForm();
 
     TDiscModel& m_model;
     TPlaybackController* m_controller;
@@ -177,6 +180,8 @@ private:
     QString m_programDir;
     // Whether the lyrics window was on screen when the pair was minimised.
     bool m_lyricsFormMinimized = false;
+    // The lyrics window is to show once the open menu has closed.
+    bool m_lyricsFormShowPending = false;
     // Where the lyrics window last asked this one to go: that move needs no answer.
     std::optional<QPoint> m_placedAt;
 

@@ -454,6 +454,32 @@ private Q_SLOTS:
         QVERIFY(p.Errors.first().endsWith(QStringLiteral("qlnx.ini に書き込めません")));
     }
 
+    void dependWaitsForAnOpenMenuToClose()
+    {
+        TPlayer p;
+        p.WriteData(0x81, "[Track02]\r\nSung\r\n00:01:la la\r\n");
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")),
+                           TSimDisc::Audio({60, 60}, 0x81));
+        p.Form.FormCreate(1);
+        QVERIFY(!p.Form.LyricsForm().isVisible());
+        p.Form.PopupMenu().popup(p.Form.mapToGlobal(QPoint(20, 20)));
+        QVERIFY(p.Form.PopupMenu().isVisible());
+        p.Form.Controller().TrackComboChange(1); // a track with lyrics while the menu is open
+        QVERIFY(p.Form.PopupMenu().isVisible());
+        QVERIFY(!p.Form.LyricsForm().isVisible());
+        p.Form.PopupMenu().hide();
+        QCoreApplication::processEvents();
+        QVERIFY(p.Form.LyricsForm().isVisible());
+        // Back to a track without lyrics before the menu closes: nothing shows.
+        p.Form.Controller().TrackComboChange(0);
+        p.Form.PopupMenu().popup(p.Form.mapToGlobal(QPoint(20, 20)));
+        p.Form.Controller().TrackComboChange(1);
+        p.Form.Controller().TrackComboChange(0);
+        p.Form.PopupMenu().hide();
+        QCoreApplication::processEvents();
+        QVERIFY(!p.Form.LyricsForm().isVisible());
+    }
+
     void rightClickOpensTheMenu()
     {
         TPlayer p;
