@@ -62,7 +62,7 @@ bool TPlaybackController::OpenDrive(int index)
     if (m_device.DeviceOpen()) {
         if (index == m_driveIndex && serial && *serial == m_model.DiscID())
             return false;
-        m_device.StopDevice();
+        StopDrive();
         m_device.CloseDevice();
         ResetDisplay();
         m_display.EnableButtons(false);

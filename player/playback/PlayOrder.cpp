@@ -49,6 +49,8 @@ void TPlaybackController::PlayCurrent()
     }
     const TTrackData& track = m_model.Tracks(last);
     m_device.SetPlayTo(PackTmsf(last, track.LengthMin, track.LengthSec, track.LengthFrame));
+    ++m_completionsOwed;
+    m_playEnded = false;
     m_device.PlayRange();
 }
 
@@ -91,7 +93,7 @@ bool TPlaybackController::SyncOrderIndex()
         return true;
     }
     if (playing) {
-        m_device.StopDevice();
+        StopDrive();
         m_display.ShowPlayButton(true);
     }
     SetOrderIndex(HasOrder() ? 1 : 0);

@@ -1,5 +1,7 @@
 #include "playback/PlaybackController.h"
 
+#include <algorithm>
+
 #include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
 #include "playback/PlaybackDisplay.h"
@@ -72,6 +74,7 @@ void TPlaybackController::PauseButtonClick()
     m_display.ShowPlayButton(true);
     SetStartPosition(m_device.CurrentPosition());
     try {
+        m_playEnded = true;
         m_device.PauseDevice();
     } catch (const EMCIDeviceError&) {
         // No device open: nothing was playing, and the cue above is all that is left to do.
@@ -81,7 +84,7 @@ void TPlaybackController::PauseButtonClick()
 void TPlaybackController::StopButtonClick()
 {
     m_display.ShowPlayButton(true);
-    m_device.StopDevice();
+    StopDrive();
     if (!HasOrder())
         return;
     SetOrderIndex(1);
@@ -226,11 +229,22 @@ void TPlaybackController::FollowHead(quint32 position)
         SetOrderIndex(m_orderIndex + 1);
 }
 
+void TPlaybackController::StopDrive()
+{
+    m_playEnded = true;
+    m_device.StopDevice();
+}
+
 void TPlaybackController::MediaPlayerNotify()
 {
     m_timer.stop();
-    if (m_device.NotifyResult() != TNotifyResult::Successful || !HasOrder() ||
-        m_model.DiscID() == 0) {
+    // Completions come one per play, in the order of the plays. One that was already on its
+    // way when a newer play started, or when the user stopped or paused, no longer speaks for
+    // what the drive does.
+    const bool latest = m_completionsOwed <= 1;
+    m_completionsOwed = std::max(0, m_completionsOwed - 1);
+    if (m_device.NotifyResult() != TNotifyResult::Successful || !latest || m_playEnded ||
+        !HasOrder() || m_model.DiscID() == 0) {
         m_timer.start();
         return;
     }
@@ -246,7 +260,7 @@ void TPlaybackController::MediaPlayerNotify()
         // The disc found is loaded and cued at its first entry; one whose stored order is
         // empty has nothing to play or cue.
         if (!HasOrder()) {
-            m_device.StopDevice();
+            StopDrive();
             m_display.ShowPlayButton(true);
             m_timer.start();
             return;
@@ -287,7 +301,7 @@ void TPlaybackController::FormClose()
     if (!m_device.DeviceOpen())
         return;
     if (Checked(TPlayOption::StopAtClose))
-        m_device.StopDevice();
+        StopDrive();
     m_device.CloseDevice();
 }
 

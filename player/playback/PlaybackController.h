@@ -105,6 +105,8 @@ private:
     QString DriveHint(int index) const;
     bool Playing();
     void FollowHead(quint32 position);
+    // Stops the drive; a completion still on its way then counts for nothing.
+    void StopDrive();
 
     TDiscModel& m_model;
     CdDevice& m_device;
@@ -121,6 +123,10 @@ private:
     quint32 m_seekPosition = 0;
     int m_seekTicks = 0;
     bool m_inTimer = false;
+    // Plays started here whose completion has not come yet, and whether the latest one was
+    // stopped or paused since.
+    int m_completionsOwed = 0;
+    bool m_playEnded = false;
     int m_interval = DefaultInterval;
 };
 

@@ -59,6 +59,38 @@ private Q_SLOTS:
         QCOMPARE(rig.Drive.DeviceMode(), TDeviceMode::Playing);
     }
 
+    void aCompletionOnItsWayCountsOnlyForTheLatestPlay()
+    {
+        // The end of the whole run is reached and its completion queued; the user presses Stop
+        // before it is delivered: the order stays at entry 1, cued, with Play showing.
+        TPlaybackRig rig;
+        Load(rig);
+        rig.Controller.TrackComboChange(4); // entry 5, the last
+        rig.Controller.PlayButtonClick();
+        rig.Drive.Advance(61000);
+        rig.Controller.StopButtonClick();
+        TSimulatedCdDrive::Deliver();
+        QCOMPARE(rig.Controller.OrderIndex(), 1);
+        QVERIFY(rig.Display.PlayVisible);
+        QCOMPARE(rig.Drive.DeviceMode(), TDeviceMode::Stopped);
+
+        // The same with a newer play started meanwhile: that play goes on, untouched.
+        rig.Controller.TrackComboChange(4);
+        rig.Controller.PlayButtonClick();
+        rig.Drive.Advance(61000);
+        rig.Controller.TrackComboChange(1);
+        rig.Controller.PlayButtonClick();
+        rig.Drive.ClearLog();
+        TSimulatedCdDrive::Deliver();
+        QCOMPARE(rig.Controller.OrderIndex(), 2);
+        QCOMPARE(rig.Drive.DeviceMode(), TDeviceMode::Playing);
+        QVERIFY(rig.Drive.Log().isEmpty());
+        // Its own completion still counts: with Repeat the order starts over.
+        rig.Ticks(390);
+        QCOMPARE(rig.Controller.OrderIndex(), 1);
+        QCOMPARE(rig.Drive.DeviceMode(), TDeviceMode::Playing);
+    }
+
     void stopDuringPlay()
     {
         TPlaybackRig rig;
