@@ -1,5 +1,7 @@
 #include "controls/AndPanel.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextOption>
@@ -125,7 +127,10 @@ void TAndPanel::paintEvent(QPaintEvent*)
     // One line, centred by the height of "W" so that every caption sits at the same height
     // whatever letters it holds.
     const int th = fm.size(Qt::TextSingleLine, QStringLiteral("W")).height();
-    const int top = (r.top() + r.top() + r.height() - th) / 2;
+    int top = (r.top() + r.top() + r.height() - th) / 2;
+    const int clearBottom = r.top() + r.height() - m_coveredBottom;
+    if (top + th > clearBottom)
+        top = std::max(r.top(), clearBottom - th);
     r = QRect(r.left(), top, r.width(), th);
 
     // Drawn through a text option rather than flags: neither takes "&" as a mnemonic mark, and
@@ -136,6 +141,14 @@ void TAndPanel::paintEvent(QPaintEvent*)
     painter.setClipRect(r);
     painter.setPen(ResolveColor(m_fontColor, pal));
     painter.drawText(QRectF(r), m_caption, option);
+}
+
+void TAndPanel::SetCoveredBottom(int rows)
+{
+    if (rows == m_coveredBottom)
+        return;
+    m_coveredBottom = rows;
+    update();
 }
 
 void TAndPanel::mousePressEvent(QMouseEvent* event)

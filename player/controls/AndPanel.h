@@ -54,6 +54,9 @@ public:
     void SetBevelInner(TBevelCut cut);
     int BevelWidth() const { return m_bevelWidth; }
     void SetBevelWidth(int width);
+    // Rows at the bottom that something else draws over (a row underline): a centred line is
+    // moved up, as far as the top, so its descenders stay clear of them.
+    void SetCoveredBottom(int rows);
     int BorderWidth() const { return m_borderWidth; }
     void SetBorderWidth(int width);
 
@@ -77,6 +80,7 @@ private:
     TBevelCut m_bevelInner = TBevelCut::None;
     int m_bevelWidth = 1;
     int m_borderWidth = 0;
+    int m_coveredBottom = 0;
     bool m_leftPressed = false;
 };
 

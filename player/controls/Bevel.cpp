@@ -3,12 +3,16 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "controls/AndPanel.h"
+
 namespace qlnx {
 
 TBevel::TBevel(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     parent->installEventFilter(this);
+    if (auto* panel = qobject_cast<TAndPanel*>(parent))
+        panel->SetCoveredBottom(2);
     FollowParent();
 }
 

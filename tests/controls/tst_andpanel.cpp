@@ -128,6 +128,27 @@ private Q_SLOTS:
         QVERIFY(InkOf(*m_panel).Left >= stop - 1);
     }
 
+    void descendersStayClearOfACoveredBottom()
+    {
+        // A row barely taller than the line, whose bottom rows from the lowest ink of the
+        // centred caption on are drawn over (a row underline): the line moves up clear of them.
+        const int line = m_panel->fontMetrics().height();
+        m_panel->setGeometry(0, 0, 300, line + 4);
+        m_panel->SetCaption(QStringLiteral("gjpqy"));
+        const TInk centred = InkOf(*m_panel);
+        const int covered = m_panel->height() - centred.Bottom;
+        m_panel->SetCoveredBottom(covered);
+        const TInk raised = InkOf(*m_panel);
+        QVERIFY(raised.Bottom < m_panel->height() - covered);
+        QVERIFY(raised.Top >= 0);
+        // A row with room to spare keeps the line centred.
+        m_panel->setGeometry(0, 0, 300, line + 12);
+        m_panel->SetCoveredBottom(2);
+        const TInk roomy = InkOf(*m_panel);
+        m_panel->SetCoveredBottom(0);
+        QCOMPARE(InkOf(*m_panel).Top, roomy.Top);
+    }
+
     void emptyCaptionDrawsOnlyTheBackground()
     {
         SetPanelText(*m_panel, QString());
