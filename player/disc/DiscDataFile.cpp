@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "disc/DiscModel.h"
+#include "fileio/AtomicFile.h"
 #include "text/TextCodec.h"
 
 namespace qlnx {
@@ -189,17 +189,15 @@ std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& prog
     if (!model.Loaded())
         return std::nullopt;
     const QString fileName = DiscDataFileName(model, programDir);
-    QDir().mkpath(QFileInfo(fileName).absolutePath());
 
     QByteArray bytes;
     for (const QString& line : DiscDataLines(model)) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    // The new text goes to a temporary file that replaces the old one only when complete, so
-    // a failed write never damages what was saved before.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Replaced only once the new text is whole on the disk: a failed save (a full disk) keeps
+    // what was saved before.
+    if (!WriteFileAtomically(fileName, bytes))
         return CannotCreateMessage(fileName);
     return std::nullopt;
 }

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "fileio/AtomicFile.h"
 #include "text/TextCodec.h"
 
 namespace qlnx {
@@ -228,20 +226,9 @@ std::optional<QString> TIniFile::Save() const
         text += line + eol;
     const QByteArray bytes = text.toUtf8();
     const QString failed = CannotWriteSettingsMessage(QFileInfo(m_fileName).absoluteFilePath());
-    if (!QDir().mkpath(QFileInfo(m_fileName).absolutePath()))
-        return failed;
-    // The new text goes to a temporary file that is renamed over the old one only when all of
-    // it has reached the disk, so a failed save leaves the old file as it was. Writing around
-    // the device's buffer makes a short write (a full disk) show here; a buffered one would
-    // only fail in the flush inside commit(), where QSaveFile does not report it. No direct
-    // write fallback for a directory that takes no new files: it would truncate the old file
-    // before knowing that the new text fits.
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failed;
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
-        return failed; // the temporary file goes with `file`
-    if (!file.commit())
+    // Replaced only once the new text is whole on the disk, so a failed save leaves the old
+    // file as it was.
+    if (!WriteFileAtomically(m_fileName, bytes))
         return failed;
     return std::nullopt;
 }
