@@ -443,6 +443,32 @@ private Q_SLOTS:
         QVERIFY(text.contains("Color=$00C08040\r\n"));
     }
 
+    void modesOutsideTheirRangeCheckNoItem()
+    {
+        TPlayer p;
+        QFile ini(p.Dir.path() + QStringLiteral("/qlnx.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Option]\r\nLyricsForm=7\r\nLyricsFormSync=9\r\nTrackNumber=300\r\n");
+        ini.close();
+        p.WriteData(0x91, "[Track01]\r\nFirst\r\n");
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({60}, 0x91));
+        p.Form.FormCreate(1);
+        const auto checkedIn = [&](const QString& caption) {
+            for (QAction* item : p.Form.PopupMenu().actions())
+                if (item->text() == caption)
+                    for (QAction* choice : item->menu()->actions())
+                        if (choice->isChecked())
+                            return true;
+            return false;
+        };
+        QVERIFY(!checkedIn(QStringLiteral("L&yrics Form")));
+        QVERIFY(!checkedIn(QStringLiteral("L&yrics Form Sync")));
+        QVERIFY(!checkedIn(QStringLiteral("Track &Number")));
+        QCOMPARE(p.Form.LyricsFormMode(), 7);
+        QCOMPARE(p.Form.TrackCombo().itemText(0), QStringLiteral("First")); // 300 is 44: no prefix
+        QVERIFY(!p.Form.LyricsForm().isVisible());
+    }
+
     void aFailedSettingsSaveIsReportedAndTheProgramStillCloses()
     {
         TPlayer p;
