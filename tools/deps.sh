@@ -2,8 +2,9 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
 
+# Extra packages may be named on the command line (CI's checks need a few more).
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libcdio-dev
-          fonts-ipafont-gothic)
+          fonts-ipafont-gothic "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
