@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -197,9 +199,14 @@ std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& prog
         bytes += "\r\n";
     }
     // The new text goes to a temporary file that replaces the old one only when complete, so
-    // a failed write never damages what was saved before.
+    // a failed write never damages what was saved before. Writing around the device's buffer
+    // makes a short write (a full disk) show here: a buffered one would only come short in the
+    // flush inside commit(), which QSaveFile does not report, and a cut file would replace the
+    // old one.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0 ||
+        !file.commit())
         return CannotCreateMessage(fileName);
     return std::nullopt;
 }
