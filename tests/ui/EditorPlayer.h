@@ -44,7 +44,6 @@ struct TEditorPlayer
         Form.SetDiscEditorRunner([this](QDialog& editor) {
             ++Runs;
             editor.open();
-            editor.activateWindow();
             QCoreApplication::processEvents();
             if (User)
                 User(editor);
