@@ -160,6 +160,8 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::InvertTextClick, this, &TQLNXMainForm::OptTimeGaugeInvTextClick);
     connect(menu, &TMainMenu::FontClick, this, &TQLNXMainForm::ChangeFontClick);
     connect(menu, &TMainMenu::MinimizeClick, this, &TQLNXMainForm::MinimizeClick);
+    connect(menu, &TMainMenu::DataEditClick, this, &TQLNXMainForm::DataEditClick);
+    connect(menu, &TMainMenu::ProgramEditClick, this, &TQLNXMainForm::ProgramEditClick);
     connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);
     connect(menu, &TMainMenu::ExitClick, this, &QWidget::close);
     connect(&menu->Menu(), &QMenu::aboutToShow, this, &TQLNXMainForm::PopupMenuPopup);

@@ -18,6 +18,7 @@
 
 class QAction;
 class QComboBox;
+class QDialog;
 class QMenu;
 class QPushButton;
 
@@ -28,7 +29,9 @@ class TDiscModel;
 class TLabelGauge;
 class TLyricsForm;
 class TAboutForm;
+class TDataEditForm;
 class TMainMenu;
+class TProgramEditForm;
 class TSeekInput;
 
 // The player's main window: artist, title, track and time rows over the transport buttons,
@@ -66,6 +69,14 @@ public:
     // The dialogs, created after the main window and shown beside it.
     void SetAboutForm(TAboutForm* about) { m_aboutForm = about; }
     void AboutClick();
+    // The disc editors (MainEditors.cpp): each refilled from the disc at every opening; what
+    // they return is applied only to the disc they were opened for.
+    void SetDataEditForm(TDataEditForm* form) { m_dataEditForm = form; }
+    void SetProgramEditForm(TProgramEditForm* form) { m_programEditForm = form; }
+    void DataEditClick();
+    void ProgramEditClick();
+    // How an editor runs modally: exec() unless something else is to drive it (tests).
+    void SetDiscEditorRunner(std::function<int(QDialog&)> runner);
     // Places a dialog beside the main window on the main window's screen.
     void PlaceDialog(QWidget& dialog) const;
 
@@ -154,6 +165,8 @@ private:
     void OptTimeGaugeInvTextClick();
     void PopupMenuPopup();
     void ShowPendingLyricsForm();
+    int RunDiscEditor(QDialog& editor);
+    void SaveEditedDisc();
 
     TDiscModel& m_model;
     TPlaybackController* m_controller;
@@ -176,6 +189,9 @@ private:
 
     TMainMenu* m_menu;
     TAboutForm* m_aboutForm = nullptr;
+    TDataEditForm* m_dataEditForm = nullptr;
+    TProgramEditForm* m_programEditForm = nullptr;
+    std::function<int(QDialog&)> m_discEditorRunner;
     TSeekInput* m_seekInput = nullptr;
     QString m_programDir;
     // Whether the lyrics window was on screen when the pair was minimised.

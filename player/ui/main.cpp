@@ -11,7 +11,9 @@
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
 #include "ui/About.h"
+#include "ui/DataEdit.h"
 #include "ui/Main.h"
+#include "ui/ProgramEdit.h"
 
 using namespace qlnx;
 
@@ -40,6 +42,10 @@ int main(int argc, char** argv)
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
     mainForm.FormCreate();
+    auto* dataEdit = new TDataEditForm(&mainForm);
+    mainForm.SetDataEditForm(dataEdit);
+    auto* programEdit = new TProgramEditForm(&mainForm);
+    mainForm.SetProgramEditForm(programEdit);
     auto* about = new TAboutForm(&mainForm);
     mainForm.SetAboutForm(about);
 

@@ -290,6 +290,27 @@ private Q_SLOTS:
         QCOMPARE(model.Artist(), QStringLiteral("Edited"));
     }
 
+    void aShortWriteOfASmallFileIsAFailureToo()
+    {
+        // The whole text fits the device's buffer: the disk runs full only when it is flushed.
+        TDiscModel model;
+        LoadFrom(model, 2, "[Artist]\r\nKeep me\r\n");
+        const QString name = DiscDataFileName(model, ProgramDir());
+        const QByteArray before = ReadAll(name);
+        model.SetArtist(QStringLiteral("Edited"));
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 16;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const auto message = SaveDiscData(model, ProgramDir());
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(message.has_value());
+        QCOMPARE(ReadAll(name), before);
+    }
+
     void uncreatableDirectoryIsReported()
     {
         TDiscModel model;

@@ -1,0 +1,87 @@
+// The main window's side of the disc editors: filling them from the disc, running them and
+// applying what they return.
+
+#include "ui/Main.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "disc/DiscDataFile.h"
+#include "disc/DiscModel.h"
+#include "ui/DataEdit.h"
+#include "ui/ProgramEdit.h"
+
+namespace qlnx {
+
+namespace {
+
+QStringList TrackNames(const TDiscModel& model)
+{
+    QStringList names;
+    for (int n = 1; n <= model.TrackCount(); ++n)
+        names.append(model.Tracks(n).Name);
+    return names;
+}
+
+} // namespace
+
+void TQLNXMainForm::SetDiscEditorRunner(std::function<int(QDialog&)> runner)
+{
+    m_discEditorRunner = std::move(runner);
+}
+
+int TQLNXMainForm::RunDiscEditor(QDialog& editor)
+{
+    // A nested loop: the poll timer goes on while the editor is open, so the disc may change.
+    return m_discEditorRunner ? m_discEditorRunner(editor) : editor.exec();
+}
+
+void TQLNXMainForm::SaveEditedDisc()
+{
+    // The edit stays in effect when the file cannot be written; the old file stays as it was.
+    if (const auto message = SaveDiscData(m_model, m_programDir))
+        ReportError(*message);
+}
+
+void TQLNXMainForm::DataEditClick()
+{
+    if (!m_dataEditForm || !m_model.Loaded())
+        return;
+    TDataEditForm& form = *m_dataEditForm;
+    PlaceDialog(form);
+    form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model),
+              m_controller->CurrentTrack() - 1);
+    const quint32 discID = m_model.DiscID();
+    if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
+        return;
+
+    m_model.SetArtist(form.Artist());
+    m_model.SetTitle(form.Title());
+    const QStringList names = form.TrackNames();
+    const int count = std::min(m_model.TrackCount(), int(names.size()));
+    for (int n = 1; n <= count; ++n)
+        m_model.Tracks(n).Name = names[n - 1];
+    FillTrackList(m_model.PlayOrder());
+    ShowCurrentTrack(m_controller->OrderIndex());
+    SaveEditedDisc();
+}
+
+void TQLNXMainForm::ProgramEditClick()
+{
+    if (!m_programEditForm || !m_model.Loaded())
+        return;
+    TProgramEditForm& form = *m_programEditForm;
+    PlaceDialog(form);
+    form.Fill(TrackNames(m_model), m_model.ProgramOrder(), m_controller->CurrentTrack());
+    const quint32 discID = m_model.DiscID();
+    if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
+        return;
+
+    const std::vector<quint8> program = form.Program();
+    if (std::ranges::equal(program, m_model.ProgramOrder()))
+        return;
+    m_controller->InstallProgram(program);
+    SaveEditedDisc();
+}
+
+} // namespace qlnx
