@@ -16,7 +16,7 @@
 #include <unistd.h>
 #endif
 
-#include "cdio/AudioOutput.h"
+#include "cdio/AudioSinkBackend.h"
 #include "cdio/CdioDisc.h"
 #include "disc/Tmsf.h"
 
