@@ -66,18 +66,6 @@ QStringList PhysicalDrives(const QStringList& nodes)
     return devices;
 }
 
-quint32 TmsfAt(const TDiscToc& toc, qint32 lsn)
-{
-    const int count = int(toc.Tracks.size());
-    if (lsn >= toc.LeadOut)
-        return TmsfFromOffsetFrames(count, toc.LeadOut - toc.Tracks.back().Start);
-    for (int t = count; t >= 1; --t) {
-        if (lsn >= toc.Tracks.at(t - 1).Start)
-            return TmsfFromOffsetFrames(t, lsn - toc.Tracks.at(t - 1).Start);
-    }
-    return PackTmsf(1, 0, 0, 0);
-}
-
 } // namespace
 
 void TCdioDevice::AddDrive(const QString& path, bool image)
@@ -270,7 +258,7 @@ quint32 TCdioDevice::TrackLength(int track)
     if (!disc || track < 1 || track > disc->Toc().Tracks.size())
         return 0;
     const TDiscToc& toc = disc->Toc();
-    return MsfFromFrames(toc.TrackEnd(track) - toc.Tracks.at(track - 1).Start);
+    return MsfFromFrames(TrackEndSector(toc, track) - toc.Tracks.at(track - 1).Start);
 }
 
 quint32 TCdioDevice::CurrentPosition()
@@ -281,15 +269,7 @@ quint32 TCdioDevice::CurrentPosition()
     TPlaybackEngine::TStatus status;
     if (!EngineOnOpenDrive(&status))
         return PackTmsf(1, 0, 0, 0);
-    return TmsfAt(disc->Toc(), qint32(status.Position / BytesPerSector));
-}
-
-qint32 TCdioDevice::SectorOf(const TCdioDisc& disc, quint32 tmsf) const
-{
-    const TDiscToc& toc = disc.Toc();
-    const int track = std::clamp(TmsfTrack(tmsf), 1, int(toc.Tracks.size()));
-    const qint64 sector = toc.Tracks.at(track - 1).Start + TmsfOffsetFrames(tmsf);
-    return qint32(std::min<qint64>(sector, toc.LeadOut));
+    return TmsfAtSector(disc->Toc(), qint32(status.Position / BytesPerSector));
 }
 
 TPlaybackEngine::TCompletion TCdioDevice::Completion()
@@ -308,10 +288,10 @@ void TCdioDevice::StartPlay(std::optional<quint32> from, std::optional<quint32> 
     qint64 start = qint64(toc.Tracks.front().Start) * BytesPerSector;
     TPlaybackEngine::TStatus status;
     if (from)
-        start = qint64(SectorOf(*disc, *from)) * BytesPerSector;
+        start = qint64(SectorAtTmsf(toc, *from)) * BytesPerSector;
     else if (EngineOnOpenDrive(&status))
         start = status.Position;
-    const qint64 end = qint64(to ? SectorOf(*disc, *to) : toc.LeadOut) * BytesPerSector;
+    const qint64 end = qint64(to ? SectorAtTmsf(toc, *to) : toc.LeadOut) * BytesPerSector;
     m_playedToc = toc;
     m_engine->Play(m_open, disc, start, end, Completion());
 }

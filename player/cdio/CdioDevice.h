@@ -85,7 +85,6 @@ private:
     std::shared_ptr<TCdioDisc> TocDisc();
     // The open drive's disc when the drive holds one now (door closed, disc in).
     std::shared_ptr<TCdioDisc> ReadyDisc();
-    qint32 SectorOf(const TCdioDisc& disc, quint32 tmsf) const;
     bool EngineOnOpenDrive(TPlaybackEngine::TStatus* status = nullptr) const;
     TPlaybackEngine::TCompletion Completion();
     void MoveTray(int drive, bool open);

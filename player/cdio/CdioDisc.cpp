@@ -155,22 +155,6 @@ void InstallCdioLogHandler()
     std::call_once(once, [] { cdio_log_set_handler(LogToCategory); });
 }
 
-bool TDiscToc::IsValid() const
-{
-    if (Tracks.isEmpty() || Tracks.size() > 99 || Tracks.front().Start < 0)
-        return false;
-    for (qsizetype i = 1; i < Tracks.size(); ++i) {
-        if (Tracks.at(i).Start <= Tracks.at(i - 1).Start)
-            return false;
-    }
-    return LeadOut > Tracks.back().Start;
-}
-
-qint32 TDiscToc::TrackEnd(int n) const
-{
-    return n < Tracks.size() ? Tracks.at(n).Start : LeadOut;
-}
-
 TCdioDisc::TCdioDisc(CdIo_t* cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging)
     : m_cdio(cdio), m_toc(std::move(toc)), m_staging(std::move(staging))
 {
@@ -246,7 +230,7 @@ TCdioDisc::FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpe
         }
         toc.LeadOut = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
     }
-    if (!toc.IsValid()) {
+    if (!IsValidToc(toc)) {
         cdio_destroy(cdio);
         return nullptr;
     }
@@ -285,26 +269,14 @@ std::optional<quint32> TCdioDisc::FileSystemSerial()
     return VolumeDescriptorSerial(*descriptor);
 }
 
-bool TCdioDisc::IsAudioSector(qint32 lsn) const
-{
-    if (lsn < 0 || lsn >= m_toc.LeadOut)
-        return false;
-    for (qsizetype i = m_toc.Tracks.size() - 1; i >= 0; --i) {
-        if (lsn >= m_toc.Tracks.at(i).Start)
-            return m_toc.Tracks.at(i).Audio;
-    }
-    // Before the first track: its pregap.
-    return m_toc.Tracks.front().Audio;
-}
-
 void TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
 {
     std::lock_guard lock(m_mutex);
     int i = 0;
     while (i < count) {
-        const bool audio = IsAudioSector(lsn + i);
+        const bool audio = IsAudioSector(m_toc, lsn + i);
         int run = 1;
-        while (i + run < count && IsAudioSector(lsn + i + run) == audio)
+        while (i + run < count && IsAudioSector(m_toc, lsn + i + run) == audio)
             ++run;
         char* out = buffer + qint64(i) * BytesPerSector;
         if (!audio) {

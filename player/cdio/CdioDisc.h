@@ -9,30 +9,11 @@
 #include <QTemporaryDir>
 
 #include "cdio/PlaybackEngine.h"
+#include "cdio/TocMath.h"
 
 typedef struct _CdIo CdIo_t;
 
 namespace qlnx {
-
-// The table of contents of a disc: track starts and the lead-out as sector addresses (without
-// the 150-sector lead-in), tracks numbered from 1 here whatever the disc numbers them.
-struct TDiscToc
-{
-    struct TTrack
-    {
-        qint32 Start = 0;
-        bool Audio = true;
-        bool operator==(const TTrack&) const = default;
-    };
-    QList<TTrack> Tracks;
-    qint32 LeadOut = 0;
-
-    bool operator==(const TDiscToc&) const = default;
-    // Tracks 1..99 in rising order, all before the lead-out.
-    bool IsValid() const;
-    // The sectors of track n (1-based): up to the next track's start, or the lead-out.
-    qint32 TrackEnd(int n) const;
-};
 
 // A disc as libcdio reads it from a drive or an image: its table of contents and identity,
 // read once when it is opened, and its audio sectors for playback. Sectors of data tracks play
@@ -66,7 +47,6 @@ private:
     static std::shared_ptr<TCdioDisc>
     FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpenResult& result);
     std::optional<quint32> FileSystemSerial();
-    bool IsAudioSector(qint32 lsn) const;
 
     std::mutex m_mutex;
     CdIo_t* m_cdio = nullptr;
