@@ -7,11 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
+#include "cdio/SheetFile.h"
 #include "playback/DiscIdentity.h"
 #include "text/TextCodec.h"
 
@@ -48,27 +48,6 @@ QString FindBeside(const QString& sheet, QString name)
     return direct.absoluteFilePath();
 }
 
-struct TSheetFile
-{
-    QString Name;
-    QString Type;
-};
-
-QList<TSheetFile> CueFiles(const QString& text)
-{
-    static const QRegularExpression fileLine(
-        QString::fromLatin1(R"re(^\s*FILE\s+(?:"([^"]*)"|(\S+))\s+(\S+))re"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-    QList<TSheetFile> files;
-    auto it = fileLine.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        files.append(
-            {m.captured(1).isEmpty() ? m.captured(2) : m.captured(1), m.captured(3).toUpper()});
-    }
-    return files;
-}
-
 // libcdio takes the data of a CUE sheet from the file of the sheet's own name with the
 // extension "bin" (or "BIN" for "CUE"), whatever its FILE line says. A sheet whose file is
 // named otherwise is opened from a copy in a private directory, beside a link of that name.
@@ -79,19 +58,14 @@ std::optional<QString> StageCue(const QString& path, std::unique_ptr<QTemporaryD
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
-    const QList<TSheetFile> files = CueFiles(DecodeText(bytes));
+    const QList<TCueFile> files = CueSheetFiles(DecodeText(bytes));
     if (files.size() != 1 || files.front().Type != QLatin1String("BINARY"))
         return std::nullopt;
     const QString data = FindBeside(path, files.front().Name);
     if (!QFileInfo::exists(data))
         return std::nullopt;
-    QString expected;
-    if (path.endsWith(QLatin1String("cue")))
-        expected = path.chopped(3) + QStringLiteral("bin");
-    else if (path.endsWith(QLatin1String("CUE")))
-        expected = path.chopped(3) + QStringLiteral("BIN");
-    if (!expected.isEmpty() &&
-        QFileInfo(expected).canonicalFilePath() == QFileInfo(data).canonicalFilePath())
+    const std::optional<QString> expected = ImpliedCueDataPath(path);
+    if (expected && QFileInfo(*expected).canonicalFilePath() == QFileInfo(data).canonicalFilePath())
         return path;
     staging = std::make_unique<QTemporaryDir>();
     if (!staging->isValid())
@@ -114,34 +88,17 @@ std::optional<QString> StageToc(const QString& path, std::unique_ptr<QTemporaryD
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QString text = DecodeText(file.readAll());
-    static const QRegularExpression fileLine(
-        QString::fromLatin1(R"re(^(\s*(?:FILE|AUDIOFILE|DATAFILE)\s+)"((?:[^"\\]|\\.)*)")re"),
-        QRegularExpression::MultilineOption);
-    QString rewritten;
-    qsizetype last = 0;
-    bool changed = false;
-    auto it = fileLine.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const QString name = m.captured(2);
-        if (name.startsWith(u'/') || name == QLatin1String("-"))
-            continue;
-        QString absolute = FindBeside(path, name);
-        absolute.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
-        rewritten += text.mid(last, m.capturedStart(2) - last) + absolute;
-        last = m.capturedEnd(2);
-        changed = true;
-    }
-    if (!changed)
+    const std::optional<QString> rewritten =
+        RewriteTocFileNames(DecodeText(file.readAll()),
+                            [&path](const QString& name) { return FindBeside(path, name); });
+    if (!rewritten)
         return path;
-    rewritten += text.mid(last);
     staging = std::make_unique<QTemporaryDir>();
     if (!staging->isValid())
         return std::nullopt;
     const QString toc = staging->filePath(QStringLiteral("image.toc"));
     QFile copy(toc);
-    const QByteArray bytes = rewritten.toUtf8();
+    const QByteArray bytes = rewritten->toUtf8();
     if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
         return std::nullopt;
     return toc;
