@@ -48,11 +48,18 @@ QString FindBeside(const QString& sheet, QString name)
     return direct.absoluteFilePath();
 }
 
+// A sheet file as libcdio can open it: the file itself, or a copy in a private directory.
+struct TStagedSheet
+{
+    QString Path;
+    std::unique_ptr<QTemporaryDir> Dir;
+};
+
 // libcdio takes the data of a CUE sheet from the file of the sheet's own name with the
 // extension "bin" (or "BIN" for "CUE"), whatever its FILE line says. A sheet whose file is
 // named otherwise is opened from a copy in a private directory, beside a link of that name.
 // Sheets of several files, or of files other than raw binary, cannot be played.
-std::optional<QString> StageCue(const QString& path, std::unique_ptr<QTemporaryDir>& staging)
+std::optional<TStagedSheet> StageCue(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -66,8 +73,8 @@ std::optional<QString> StageCue(const QString& path, std::unique_ptr<QTemporaryD
         return std::nullopt;
     const std::optional<QString> expected = ImpliedCueDataPath(path);
     if (expected && QFileInfo(*expected).canonicalFilePath() == QFileInfo(data).canonicalFilePath())
-        return path;
-    staging = std::make_unique<QTemporaryDir>();
+        return TStagedSheet{path, nullptr};
+    auto staging = std::make_unique<QTemporaryDir>();
     if (!staging->isValid())
         return std::nullopt;
     const QString cue = staging->filePath(QStringLiteral("image.cue"));
@@ -78,12 +85,12 @@ std::optional<QString> StageCue(const QString& path, std::unique_ptr<QTemporaryD
     if (!QFile::link(QFileInfo(data).absoluteFilePath(),
                      staging->filePath(QStringLiteral("image.bin"))))
         return std::nullopt;
-    return cue;
+    return TStagedSheet{cue, std::move(staging)};
 }
 
 // libcdio looks up the files of a cdrdao TOC file from the working directory; a TOC file with
 // relative file names is opened from a copy that names them from the TOC file's directory.
-std::optional<QString> StageToc(const QString& path, std::unique_ptr<QTemporaryDir>& staging)
+std::optional<TStagedSheet> StageToc(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -92,8 +99,8 @@ std::optional<QString> StageToc(const QString& path, std::unique_ptr<QTemporaryD
         RewriteTocFileNames(DecodeText(file.readAll()),
                             [&path](const QString& name) { return FindBeside(path, name); });
     if (!rewritten)
-        return path;
-    staging = std::make_unique<QTemporaryDir>();
+        return TStagedSheet{path, nullptr};
+    auto staging = std::make_unique<QTemporaryDir>();
     if (!staging->isValid())
         return std::nullopt;
     const QString toc = staging->filePath(QStringLiteral("image.toc"));
@@ -101,7 +108,7 @@ std::optional<QString> StageToc(const QString& path, std::unique_ptr<QTemporaryD
     const QByteArray bytes = rewritten->toUtf8();
     if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
         return std::nullopt;
-    return toc;
+    return TStagedSheet{toc, std::move(staging)};
 }
 
 } // namespace
@@ -112,86 +119,78 @@ void InstallCdioLogHandler()
     std::call_once(once, [] { cdio_log_set_handler(LogToCategory); });
 }
 
-TCdioDisc::TCdioDisc(CdIo_t* cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging)
-    : m_cdio(cdio), m_toc(std::move(toc)), m_staging(std::move(staging))
+void TCdioDestroy::operator()(CdIo_t* cdio) const
+{
+    cdio_destroy(cdio);
+}
+
+TCdioDisc::TCdioDisc(TCdioHandle cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging)
+    : m_staging(std::move(staging)), m_cdio(std::move(cdio)), m_toc(std::move(toc))
 {
 }
 
-TCdioDisc::~TCdioDisc()
-{
-    // Never cdio_eject_media here: on an image handle it frees the handle's data and the
-    // destroy that follows corrupts memory.
-    cdio_destroy(m_cdio);
-}
+TCdioDisc::~TCdioDisc() = default;
 
-std::shared_ptr<TCdioDisc> TCdioDisc::OpenImage(const QString& path, TOpenResult& result)
+TCdioDisc::TOpened TCdioDisc::OpenImage(const QString& path)
 {
     InstallCdioLogHandler();
-    result = TOpenResult::Unreadable;
-    if (!QFileInfo(path).isFile()) {
-        result = TOpenResult::NoDisc;
-        return nullptr;
-    }
+    if (!QFileInfo(path).isFile())
+        return {TOpenResult::NoDisc, nullptr};
     const QString suffix = QFileInfo(path).suffix().toLower();
-    std::unique_ptr<QTemporaryDir> staging;
-    std::optional<QString> openPath = path;
+    std::optional<TStagedSheet> sheet = TStagedSheet{path, nullptr};
     driver_id_t driver = DRIVER_UNKNOWN;
     if (suffix == QLatin1String("cue")) {
-        openPath = StageCue(path, staging);
+        sheet = StageCue(path);
         driver = DRIVER_BINCUE;
     } else if (suffix == QLatin1String("toc")) {
-        openPath = StageToc(path, staging);
+        sheet = StageToc(path);
         driver = DRIVER_CDRDAO;
     }
-    if (!openPath)
-        return nullptr;
-    CdIo_t* cdio = cdio_open(Local(*openPath).constData(), driver);
+    if (!sheet)
+        return {};
+    TCdioHandle cdio(cdio_open(Local(sheet->Path).constData(), driver));
     if (!cdio)
-        return nullptr;
-    return FromHandle(cdio, std::move(staging), result);
+        return {};
+    auto disc = FromHandle(std::move(cdio), std::move(sheet->Dir));
+    return {disc ? TOpenResult::Opened : TOpenResult::Unreadable, std::move(disc)};
 }
 
-std::shared_ptr<TCdioDisc> TCdioDisc::OpenDrive(const QString& device, TOpenResult& result)
+TCdioDisc::TOpened TCdioDisc::OpenDrive(const QString& device)
 {
     InstallCdioLogHandler();
-    result = TOpenResult::Unreadable;
-    CdIo_t* cdio = cdio_open(Local(device).constData(), DRIVER_LINUX);
+    TCdioHandle cdio(cdio_open(Local(device).constData(), DRIVER_LINUX));
     if (!cdio)
-        return nullptr;
+        return {};
     // Anything opens as a drive ("/dev/null" too); only a real one has capabilities.
     cdio_drive_read_cap_t read = 0;
     cdio_drive_write_cap_t write = 0;
     cdio_drive_misc_cap_t misc = 0;
-    cdio_get_drive_cap(cdio, &read, &write, &misc);
-    if (read & CDIO_DRIVE_CAP_ERROR) {
-        cdio_destroy(cdio);
-        return nullptr;
-    }
-    auto disc = FromHandle(cdio, nullptr, result);
-    if (!disc)
-        result = TOpenResult::NoDisc;
-    return disc;
+    cdio_get_drive_cap(cdio.get(), &read, &write, &misc);
+    if (read & CDIO_DRIVE_CAP_ERROR)
+        return {};
+    // A drive that opens but tells no table of contents holds no disc.
+    auto disc = FromHandle(std::move(cdio), nullptr);
+    return {disc ? TOpenResult::Opened : TOpenResult::NoDisc, std::move(disc)};
 }
 
-std::shared_ptr<TCdioDisc>
-TCdioDisc::FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpenResult& result)
+std::shared_ptr<TCdioDisc> TCdioDisc::FromHandle(TCdioHandle cdio,
+                                                 std::unique_ptr<QTemporaryDir> staging)
 {
-    result = TOpenResult::Unreadable;
     TDiscToc toc;
-    const track_t first = cdio_get_first_track_num(cdio);
-    const track_t count = cdio_get_num_tracks(cdio);
+    const track_t first = cdio_get_first_track_num(cdio.get());
+    const track_t count = cdio_get_num_tracks(cdio.get());
     if (first != CDIO_INVALID_TRACK && count != CDIO_INVALID_TRACK && count <= 99) {
         for (track_t t = first; t < first + count; ++t) {
-            toc.Tracks.append(TDiscToc::TTrack{
-                cdio_get_track_lsn(cdio, t), cdio_get_track_format(cdio, t) == TRACK_FORMAT_AUDIO});
+            toc.Tracks.append(
+                TDiscToc::TTrack{cdio_get_track_lsn(cdio.get(), t),
+                                 cdio_get_track_format(cdio.get(), t) == TRACK_FORMAT_AUDIO});
         }
-        toc.LeadOut = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
+        toc.LeadOut = cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
     }
-    if (!IsValidToc(toc)) {
-        cdio_destroy(cdio);
+    if (!IsValidToc(toc))
         return nullptr;
-    }
-    std::shared_ptr<TCdioDisc> disc(new TCdioDisc(cdio, std::move(toc), std::move(staging)));
+    std::shared_ptr<TCdioDisc> disc(
+        new TCdioDisc(std::move(cdio), std::move(toc), std::move(staging)));
     QList<qint32> starts;
     for (const TDiscToc::TTrack& track : disc->m_toc.Tracks)
         starts.append(track.Start);
@@ -200,7 +199,6 @@ TCdioDisc::FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpe
         if (const auto serial = disc->FileSystemSerial())
             disc->m_serial = *serial;
     }
-    result = TOpenResult::Opened;
     return disc;
 }
 
@@ -213,8 +211,8 @@ std::optional<quint32> TCdioDisc::FileSystemSerial()
     const qint32 base = m_toc.Tracks.front().Start;
     for (int i = 0; i < MaxDescriptors; ++i) {
         QByteArray sector(2048, '\0');
-        if (cdio_read_data_sectors(m_cdio, sector.data(), base + FirstDescriptor + i, 2048, 1) !=
-            DRIVER_OP_SUCCESS)
+        if (cdio_read_data_sectors(m_cdio.get(), sector.data(), base + FirstDescriptor + i, 2048,
+                                   1) != DRIVER_OP_SUCCESS)
             break;
         sectors.append(sector);
         if (!IsVolumeDescriptor(sector) || IsDescriptorTerminator(sector))
@@ -238,12 +236,13 @@ void TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
         char* out = buffer + qint64(i) * BytesPerSector;
         if (!audio) {
             std::memset(out, 0, std::size_t(run * BytesPerSector));
-        } else if (cdio_read_audio_sectors(m_cdio, out, lsn + i, unsigned(run)) !=
+        } else if (cdio_read_audio_sectors(m_cdio.get(), out, lsn + i, unsigned(run)) !=
                    DRIVER_OP_SUCCESS) {
             // Sector by sector, so one bad sector costs only itself.
             for (int k = 0; k < run; ++k) {
                 char* sector = out + qint64(k) * BytesPerSector;
-                if (cdio_read_audio_sectors(m_cdio, sector, lsn + i + k, 1) != DRIVER_OP_SUCCESS)
+                if (cdio_read_audio_sectors(m_cdio.get(), sector, lsn + i + k, 1) !=
+                    DRIVER_OP_SUCCESS)
                     std::memset(sector, 0, std::size_t(BytesPerSector));
             }
         }
