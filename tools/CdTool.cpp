@@ -29,15 +29,6 @@ const char* ModeName(TDeviceMode mode)
     return names[int(mode)];
 }
 
-QString Tmsf(quint32 p)
-{
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(TmsfTrack(p), 2, 10, QLatin1Char('0'))
-        .arg(TmsfMinutes(p), 2, 10, QLatin1Char('0'))
-        .arg(TmsfSeconds(p), 2, 10, QLatin1Char('0'))
-        .arg(TmsfFrames(p), 2, 10, QLatin1Char('0'));
-}
-
 QString Msf(quint32 l)
 {
     return QStringLiteral("%1:%2.%3")
@@ -150,7 +141,7 @@ int main(int argc, char** argv)
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &app, [&device] {
         std::printf("%s  %s\n", ModeName(device.DeviceMode()),
-                    qPrintable(Tmsf(device.CurrentPosition())));
+                    qPrintable(FormatTmsf(device.CurrentPosition())));
         std::fflush(stdout);
     });
     tick.start(1000);

@@ -26,7 +26,8 @@ public:
     qint64 NowNs() const override;
 };
 
-// One way of making the feed's audio heard.
+// One way of making the feed's audio heard: silence here, the sound system in
+// AudioSinkBackend.h, stand-ins in tests.
 class TOutputBackend
 {
 public:
@@ -68,10 +69,6 @@ private:
     qint64 m_played = 0;
     std::vector<char> m_scratch;
 };
-
-// The system's default audio output through QAudioSink in pull mode; nothing when there is no
-// audio output. Lives in the thread that created it.
-std::unique_ptr<TOutputBackend> MakeDefaultSinkBackend();
 
 using TBackendFactory = std::function<std::unique_ptr<TOutputBackend>()>;
 
@@ -128,9 +125,6 @@ private:
     TOutputWorker* m_worker = nullptr;
 };
 
-// The default audio output, again the default output when that fails, and silence paced by
-// the monotonic clock when there is none.
-std::unique_ptr<TAudioOutput> MakeSystemAudioOutput();
 // Silence only, paced by the monotonic clock.
 std::unique_ptr<TAudioOutput> MakeSilentAudioOutput();
 

@@ -16,7 +16,7 @@
 #include <unistd.h>
 #endif
 
-#include "cdio/AudioOutput.h"
+#include "cdio/AudioSinkBackend.h"
 #include "cdio/CdioDisc.h"
 #include "disc/Tmsf.h"
 
@@ -64,18 +64,6 @@ QStringList PhysicalDrives(const QStringList& nodes)
     }
     std::sort(devices.begin(), devices.end());
     return devices;
-}
-
-quint32 TmsfAt(const TDiscToc& toc, qint32 lsn)
-{
-    const int count = int(toc.Tracks.size());
-    if (lsn >= toc.LeadOut)
-        return TmsfFromOffsetFrames(count, toc.LeadOut - toc.Tracks.back().Start);
-    for (int t = count; t >= 1; --t) {
-        if (lsn >= toc.Tracks.at(t - 1).Start)
-            return TmsfFromOffsetFrames(t, lsn - toc.Tracks.at(t - 1).Start);
-    }
-    return PackTmsf(1, 0, 0, 0);
 }
 
 } // namespace
@@ -128,17 +116,16 @@ QStringList TCdioDevice::EnumerateCdDrives()
     return labels;
 }
 
-std::shared_ptr<TCdioDisc> TCdioDevice::LoadedDisc(TDrive& drive, bool* unreadable)
+TCdioDisc::TOpened TCdioDevice::LoadedDisc(TDrive& drive)
 {
-    if (unreadable)
-        *unreadable = false;
-    if (!drive.Image || drive.TrayOpen || drive.Disc)
-        return drive.TrayOpen ? nullptr : drive.Disc;
-    TCdioDisc::TOpenResult result = TCdioDisc::TOpenResult::NoDisc;
-    drive.Disc = TCdioDisc::OpenImage(drive.Path, result);
-    if (unreadable)
-        *unreadable = result == TCdioDisc::TOpenResult::Unreadable;
-    return drive.Disc;
+    using enum TCdioDisc::TOpenResult;
+    if (drive.TrayOpen)
+        return {NoDisc, nullptr};
+    if (!drive.Image || drive.Disc)
+        return {drive.Disc ? Opened : NoDisc, drive.Disc};
+    TCdioDisc::TOpened opened = TCdioDisc::OpenImage(drive.Path);
+    drive.Disc = opened.Disc;
+    return opened;
 }
 
 std::optional<quint32> TCdioDevice::DiscSerial(const QString& drive)
@@ -146,14 +133,9 @@ std::optional<quint32> TCdioDevice::DiscSerial(const QString& drive)
     for (TDrive& d : m_drives) {
         if (d.Label != drive || drive.isEmpty())
             continue;
-        if (d.Image) {
-            const auto disc = LoadedDisc(d);
-            return disc ? std::optional<quint32>(disc->Serial()) : std::nullopt;
-        }
-        if (*d.TrayBusy || !DriveHoldsDisc(d.Path))
+        if (!d.Image && (*d.TrayBusy || !DriveHoldsDisc(d.Path)))
             return std::nullopt;
-        TCdioDisc::TOpenResult result = TCdioDisc::TOpenResult::NoDisc;
-        const auto disc = TCdioDisc::OpenDrive(d.Path, result);
+        const auto disc = d.Image ? LoadedDisc(d).Disc : TCdioDisc::OpenDrive(d.Path).Disc;
         return disc ? std::optional<quint32>(disc->Serial()) : std::nullopt;
     }
     return std::nullopt;
@@ -170,14 +152,15 @@ void TCdioDevice::OpenDevice(const QString& drive)
     const int index = int(it - m_drives.begin());
     TDrive& d = *it;
     if (d.Image) {
-        bool unreadable = false;
-        LoadedDisc(d, &unreadable);
-        if (unreadable)
+        if (LoadedDisc(d).Result == TCdioDisc::TOpenResult::Unreadable)
             throw EMCIDeviceError("cannot read the image " + d.Path.toStdString());
     } else {
-        TCdioDisc::TOpenResult result = TCdioDisc::TOpenResult::NoDisc;
-        d.Disc = *d.TrayBusy ? nullptr : TCdioDisc::OpenDrive(d.Path, result);
-        if (result == TCdioDisc::TOpenResult::Unreadable)
+        // A tray on the move is an empty drive for now.
+        const TCdioDisc::TOpened opened =
+            *d.TrayBusy ? TCdioDisc::TOpened{TCdioDisc::TOpenResult::NoDisc, nullptr}
+                        : TCdioDisc::OpenDrive(d.Path);
+        d.Disc = opened.Disc;
+        if (opened.Result == TCdioDisc::TOpenResult::Unreadable)
             throw EMCIDeviceError("cannot open the drive " + d.Path.toStdString());
         // A play left running goes on only if the disc is still the one it plays.
         if (m_engine->Status().Drive == index && (!d.Disc || d.Disc->Toc() != m_playedToc))
@@ -203,7 +186,7 @@ std::shared_ptr<TCdioDisc> TCdioDevice::TocDisc()
     if (m_open < 0)
         return nullptr;
     TDrive& d = m_drives[m_open];
-    return d.Image ? LoadedDisc(d) : d.Disc;
+    return d.Image ? LoadedDisc(d).Disc : d.Disc;
 }
 
 std::shared_ptr<TCdioDisc> TCdioDevice::ReadyDisc()
@@ -215,12 +198,12 @@ std::shared_ptr<TCdioDisc> TCdioDevice::ReadyDisc()
     return !*d.TrayBusy && DriveHoldsDisc(d.Path) ? disc : nullptr;
 }
 
-bool TCdioDevice::EngineOnOpenDrive(TPlaybackEngine::TStatus* status) const
+std::optional<TPlaybackEngine::TStatus> TCdioDevice::EngineOnOpenDrive() const
 {
-    const TPlaybackEngine::TStatus s = m_engine->Status();
-    if (status)
-        *status = s;
-    return m_open >= 0 && s.Drive == m_open && s.State != TPlaybackEngine::TState::Idle;
+    const TPlaybackEngine::TStatus status = m_engine->Status();
+    if (m_open < 0 || status.Drive != m_open || status.State == TPlaybackEngine::TState::Idle)
+        return std::nullopt;
+    return status;
 }
 
 TDeviceMode TCdioDevice::DeviceMode()
@@ -229,10 +212,10 @@ TDeviceMode TCdioDevice::DeviceMode()
         return TDeviceMode::NotReady;
     if (!ReadyDisc())
         return TDeviceMode::Open;
-    TPlaybackEngine::TStatus status;
-    if (!EngineOnOpenDrive(&status))
+    const auto status = EngineOnOpenDrive();
+    if (!status)
         return TDeviceMode::Stopped;
-    switch (status.State) {
+    switch (status->State) {
     case TPlaybackEngine::TState::Playing:
         return TDeviceMode::Playing;
     case TPlaybackEngine::TState::Paused:
@@ -270,7 +253,7 @@ quint32 TCdioDevice::TrackLength(int track)
     if (!disc || track < 1 || track > disc->Toc().Tracks.size())
         return 0;
     const TDiscToc& toc = disc->Toc();
-    return MsfFromFrames(toc.TrackEnd(track) - toc.Tracks.at(track - 1).Start);
+    return MsfFromFrames(TrackEndSector(toc, track) - toc.Tracks.at(track - 1).Start);
 }
 
 quint32 TCdioDevice::CurrentPosition()
@@ -278,18 +261,10 @@ quint32 TCdioDevice::CurrentPosition()
     const auto disc = TocDisc();
     if (!disc)
         return 0;
-    TPlaybackEngine::TStatus status;
-    if (!EngineOnOpenDrive(&status))
+    const auto status = EngineOnOpenDrive();
+    if (!status)
         return PackTmsf(1, 0, 0, 0);
-    return TmsfAt(disc->Toc(), qint32(status.Position / BytesPerSector));
-}
-
-qint32 TCdioDevice::SectorOf(const TCdioDisc& disc, quint32 tmsf) const
-{
-    const TDiscToc& toc = disc.Toc();
-    const int track = std::clamp(TmsfTrack(tmsf), 1, int(toc.Tracks.size()));
-    const qint64 sector = toc.Tracks.at(track - 1).Start + TmsfOffsetFrames(tmsf);
-    return qint32(std::min<qint64>(sector, toc.LeadOut));
+    return TmsfAtSector(disc->Toc(), qint32(status->Position / BytesPerSector));
 }
 
 TPlaybackEngine::TCompletion TCdioDevice::Completion()
@@ -306,12 +281,11 @@ void TCdioDevice::StartPlay(std::optional<quint32> from, std::optional<quint32> 
     }
     const TDiscToc& toc = disc->Toc();
     qint64 start = qint64(toc.Tracks.front().Start) * BytesPerSector;
-    TPlaybackEngine::TStatus status;
     if (from)
-        start = qint64(SectorOf(*disc, *from)) * BytesPerSector;
-    else if (EngineOnOpenDrive(&status))
-        start = status.Position;
-    const qint64 end = qint64(to ? SectorOf(*disc, *to) : toc.LeadOut) * BytesPerSector;
+        start = qint64(SectorAtTmsf(toc, *from)) * BytesPerSector;
+    else if (const auto status = EngineOnOpenDrive())
+        start = status->Position;
+    const qint64 end = qint64(to ? SectorAtTmsf(toc, *to) : toc.LeadOut) * BytesPerSector;
     m_playedToc = toc;
     m_engine->Play(m_open, disc, start, end, Completion());
 }
@@ -326,12 +300,12 @@ void TCdioDevice::PauseDevice()
 {
     if (m_open < 0)
         throw EMCIDeviceError("no device open");
-    TPlaybackEngine::TStatus status;
-    if (!ReadyDisc() || !EngineOnOpenDrive(&status))
+    const auto status = ReadyDisc() ? EngineOnOpenDrive() : std::nullopt;
+    if (!status)
         return;
-    if (status.State == TPlaybackEngine::TState::Playing)
+    if (status->State == TPlaybackEngine::TState::Playing)
         m_engine->Pause();
-    else if (status.State == TPlaybackEngine::TState::Paused)
+    else if (status->State == TPlaybackEngine::TState::Paused)
         m_engine->Resume(Completion());
 }
 

@@ -79,14 +79,15 @@ private:
     };
 
     void AddDrive(const QString& path, bool image);
-    // The disc of a drive as it is now, reading an image when its tray has just closed.
-    std::shared_ptr<TCdioDisc> LoadedDisc(TDrive& drive, bool* unreadable = nullptr);
+    // The disc of a drive as it is now, reading an image when its tray has just closed
+    // (Unreadable only when that image cannot be read).
+    TCdioDisc::TOpened LoadedDisc(TDrive& drive);
     // The open drive's disc as last read, without asking the drive.
     std::shared_ptr<TCdioDisc> TocDisc();
     // The open drive's disc when the drive holds one now (door closed, disc in).
     std::shared_ptr<TCdioDisc> ReadyDisc();
-    qint32 SectorOf(const TCdioDisc& disc, quint32 tmsf) const;
-    bool EngineOnOpenDrive(TPlaybackEngine::TStatus* status = nullptr) const;
+    // What the engine does on the open drive; no value when it does nothing there.
+    std::optional<TPlaybackEngine::TStatus> EngineOnOpenDrive() const;
     TPlaybackEngine::TCompletion Completion();
     void MoveTray(int drive, bool open);
 

@@ -7,11 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
+#include "cdio/SheetFile.h"
 #include "playback/DiscIdentity.h"
 #include "text/TextCodec.h"
 
@@ -48,52 +48,33 @@ QString FindBeside(const QString& sheet, QString name)
     return direct.absoluteFilePath();
 }
 
-struct TSheetFile
+// A sheet file as libcdio can open it: the file itself, or a copy in a private directory.
+struct TStagedSheet
 {
-    QString Name;
-    QString Type;
+    QString Path;
+    std::unique_ptr<QTemporaryDir> Dir;
 };
-
-QList<TSheetFile> CueFiles(const QString& text)
-{
-    static const QRegularExpression fileLine(
-        QString::fromLatin1(R"re(^\s*FILE\s+(?:"([^"]*)"|(\S+))\s+(\S+))re"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-    QList<TSheetFile> files;
-    auto it = fileLine.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        files.append(
-            {m.captured(1).isEmpty() ? m.captured(2) : m.captured(1), m.captured(3).toUpper()});
-    }
-    return files;
-}
 
 // libcdio takes the data of a CUE sheet from the file of the sheet's own name with the
 // extension "bin" (or "BIN" for "CUE"), whatever its FILE line says. A sheet whose file is
 // named otherwise is opened from a copy in a private directory, beside a link of that name.
 // Sheets of several files, or of files other than raw binary, cannot be played.
-std::optional<QString> StageCue(const QString& path, std::unique_ptr<QTemporaryDir>& staging)
+std::optional<TStagedSheet> StageCue(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
-    const QList<TSheetFile> files = CueFiles(DecodeText(bytes));
+    const QList<TCueFile> files = CueSheetFiles(DecodeText(bytes));
     if (files.size() != 1 || files.front().Type != QLatin1String("BINARY"))
         return std::nullopt;
     const QString data = FindBeside(path, files.front().Name);
     if (!QFileInfo::exists(data))
         return std::nullopt;
-    QString expected;
-    if (path.endsWith(QLatin1String("cue")))
-        expected = path.chopped(3) + QStringLiteral("bin");
-    else if (path.endsWith(QLatin1String("CUE")))
-        expected = path.chopped(3) + QStringLiteral("BIN");
-    if (!expected.isEmpty() &&
-        QFileInfo(expected).canonicalFilePath() == QFileInfo(data).canonicalFilePath())
-        return path;
-    staging = std::make_unique<QTemporaryDir>();
+    const std::optional<QString> expected = ImpliedCueDataPath(path);
+    if (expected && QFileInfo(*expected).canonicalFilePath() == QFileInfo(data).canonicalFilePath())
+        return TStagedSheet{path, nullptr};
+    auto staging = std::make_unique<QTemporaryDir>();
     if (!staging->isValid())
         return std::nullopt;
     const QString cue = staging->filePath(QStringLiteral("image.cue"));
@@ -104,47 +85,30 @@ std::optional<QString> StageCue(const QString& path, std::unique_ptr<QTemporaryD
     if (!QFile::link(QFileInfo(data).absoluteFilePath(),
                      staging->filePath(QStringLiteral("image.bin"))))
         return std::nullopt;
-    return cue;
+    return TStagedSheet{cue, std::move(staging)};
 }
 
 // libcdio looks up the files of a cdrdao TOC file from the working directory; a TOC file with
 // relative file names is opened from a copy that names them from the TOC file's directory.
-std::optional<QString> StageToc(const QString& path, std::unique_ptr<QTemporaryDir>& staging)
+std::optional<TStagedSheet> StageToc(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QString text = DecodeText(file.readAll());
-    static const QRegularExpression fileLine(
-        QString::fromLatin1(R"re(^(\s*(?:FILE|AUDIOFILE|DATAFILE)\s+)"((?:[^"\\]|\\.)*)")re"),
-        QRegularExpression::MultilineOption);
-    QString rewritten;
-    qsizetype last = 0;
-    bool changed = false;
-    auto it = fileLine.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const QString name = m.captured(2);
-        if (name.startsWith(u'/') || name == QLatin1String("-"))
-            continue;
-        QString absolute = FindBeside(path, name);
-        absolute.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
-        rewritten += text.mid(last, m.capturedStart(2) - last) + absolute;
-        last = m.capturedEnd(2);
-        changed = true;
-    }
-    if (!changed)
-        return path;
-    rewritten += text.mid(last);
-    staging = std::make_unique<QTemporaryDir>();
+    const std::optional<QString> rewritten =
+        RewriteTocFileNames(DecodeText(file.readAll()),
+                            [&path](const QString& name) { return FindBeside(path, name); });
+    if (!rewritten)
+        return TStagedSheet{path, nullptr};
+    auto staging = std::make_unique<QTemporaryDir>();
     if (!staging->isValid())
         return std::nullopt;
     const QString toc = staging->filePath(QStringLiteral("image.toc"));
     QFile copy(toc);
-    const QByteArray bytes = rewritten.toUtf8();
+    const QByteArray bytes = rewritten->toUtf8();
     if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
         return std::nullopt;
-    return toc;
+    return TStagedSheet{toc, std::move(staging)};
 }
 
 } // namespace
@@ -155,102 +119,78 @@ void InstallCdioLogHandler()
     std::call_once(once, [] { cdio_log_set_handler(LogToCategory); });
 }
 
-bool TDiscToc::IsValid() const
+void TCdioDestroy::operator()(CdIo_t* cdio) const
 {
-    if (Tracks.isEmpty() || Tracks.size() > 99 || Tracks.front().Start < 0)
-        return false;
-    for (qsizetype i = 1; i < Tracks.size(); ++i) {
-        if (Tracks.at(i).Start <= Tracks.at(i - 1).Start)
-            return false;
-    }
-    return LeadOut > Tracks.back().Start;
+    cdio_destroy(cdio);
 }
 
-qint32 TDiscToc::TrackEnd(int n) const
-{
-    return n < Tracks.size() ? Tracks.at(n).Start : LeadOut;
-}
-
-TCdioDisc::TCdioDisc(CdIo_t* cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging)
-    : m_cdio(cdio), m_toc(std::move(toc)), m_staging(std::move(staging))
+TCdioDisc::TCdioDisc(TCdioHandle cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging)
+    : m_staging(std::move(staging)), m_cdio(std::move(cdio)), m_toc(std::move(toc))
 {
 }
 
-TCdioDisc::~TCdioDisc()
-{
-    // Never cdio_eject_media here: on an image handle it frees the handle's data and the
-    // destroy that follows corrupts memory.
-    cdio_destroy(m_cdio);
-}
+TCdioDisc::~TCdioDisc() = default;
 
-std::shared_ptr<TCdioDisc> TCdioDisc::OpenImage(const QString& path, TOpenResult& result)
+TCdioDisc::TOpened TCdioDisc::OpenImage(const QString& path)
 {
     InstallCdioLogHandler();
-    result = TOpenResult::Unreadable;
-    if (!QFileInfo(path).isFile()) {
-        result = TOpenResult::NoDisc;
-        return nullptr;
-    }
+    if (!QFileInfo(path).isFile())
+        return {TOpenResult::NoDisc, nullptr};
     const QString suffix = QFileInfo(path).suffix().toLower();
-    std::unique_ptr<QTemporaryDir> staging;
-    std::optional<QString> openPath = path;
+    std::optional<TStagedSheet> sheet = TStagedSheet{path, nullptr};
     driver_id_t driver = DRIVER_UNKNOWN;
     if (suffix == QLatin1String("cue")) {
-        openPath = StageCue(path, staging);
+        sheet = StageCue(path);
         driver = DRIVER_BINCUE;
     } else if (suffix == QLatin1String("toc")) {
-        openPath = StageToc(path, staging);
+        sheet = StageToc(path);
         driver = DRIVER_CDRDAO;
     }
-    if (!openPath)
-        return nullptr;
-    CdIo_t* cdio = cdio_open(Local(*openPath).constData(), driver);
+    if (!sheet)
+        return {};
+    TCdioHandle cdio(cdio_open(Local(sheet->Path).constData(), driver));
     if (!cdio)
-        return nullptr;
-    return FromHandle(cdio, std::move(staging), result);
+        return {};
+    auto disc = FromHandle(std::move(cdio), std::move(sheet->Dir));
+    return {disc ? TOpenResult::Opened : TOpenResult::Unreadable, std::move(disc)};
 }
 
-std::shared_ptr<TCdioDisc> TCdioDisc::OpenDrive(const QString& device, TOpenResult& result)
+TCdioDisc::TOpened TCdioDisc::OpenDrive(const QString& device)
 {
     InstallCdioLogHandler();
-    result = TOpenResult::Unreadable;
-    CdIo_t* cdio = cdio_open(Local(device).constData(), DRIVER_LINUX);
+    TCdioHandle cdio(cdio_open(Local(device).constData(), DRIVER_LINUX));
     if (!cdio)
-        return nullptr;
+        return {};
     // Anything opens as a drive ("/dev/null" too); only a real one has capabilities.
     cdio_drive_read_cap_t read = 0;
     cdio_drive_write_cap_t write = 0;
     cdio_drive_misc_cap_t misc = 0;
-    cdio_get_drive_cap(cdio, &read, &write, &misc);
-    if (read & CDIO_DRIVE_CAP_ERROR) {
-        cdio_destroy(cdio);
-        return nullptr;
-    }
-    auto disc = FromHandle(cdio, nullptr, result);
-    if (!disc)
-        result = TOpenResult::NoDisc;
-    return disc;
+    cdio_get_drive_cap(cdio.get(), &read, &write, &misc);
+    if (read & CDIO_DRIVE_CAP_ERROR)
+        return {};
+    // A drive that opens but tells no table of contents holds no disc.
+    auto disc = FromHandle(std::move(cdio), nullptr);
+    return {disc ? TOpenResult::Opened : TOpenResult::NoDisc, std::move(disc)};
 }
 
-std::shared_ptr<TCdioDisc>
-TCdioDisc::FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpenResult& result)
+std::shared_ptr<TCdioDisc> TCdioDisc::FromHandle(TCdioHandle cdio,
+                                                 std::unique_ptr<QTemporaryDir> staging)
 {
-    result = TOpenResult::Unreadable;
     TDiscToc toc;
-    const track_t first = cdio_get_first_track_num(cdio);
-    const track_t count = cdio_get_num_tracks(cdio);
+    const track_t first = cdio_get_first_track_num(cdio.get());
+    const track_t count = cdio_get_num_tracks(cdio.get());
     if (first != CDIO_INVALID_TRACK && count != CDIO_INVALID_TRACK && count <= 99) {
         for (track_t t = first; t < first + count; ++t) {
-            toc.Tracks.append(TDiscToc::TTrack{
-                cdio_get_track_lsn(cdio, t), cdio_get_track_format(cdio, t) == TRACK_FORMAT_AUDIO});
+            toc.Tracks.append(
+                TDiscToc::TTrack{cdio_get_track_lsn(cdio.get(), t),
+                                 cdio_get_track_format(cdio.get(), t) == TRACK_FORMAT_AUDIO});
         }
-        toc.LeadOut = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
+        toc.LeadOut = cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
     }
-    if (!toc.IsValid()) {
-        cdio_destroy(cdio);
+    if (!IsValidToc(toc))
         return nullptr;
-    }
-    std::shared_ptr<TCdioDisc> disc(new TCdioDisc(cdio, std::move(toc), std::move(staging)));
+    std::shared_ptr<TCdioDisc> disc(
+        new TCdioDisc(std::move(cdio), std::move(toc), std::move(staging)));
     QList<qint32> starts;
     for (const TDiscToc::TTrack& track : disc->m_toc.Tracks)
         starts.append(track.Start);
@@ -259,7 +199,6 @@ TCdioDisc::FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpe
         if (const auto serial = disc->FileSystemSerial())
             disc->m_serial = *serial;
     }
-    result = TOpenResult::Opened;
     return disc;
 }
 
@@ -272,8 +211,8 @@ std::optional<quint32> TCdioDisc::FileSystemSerial()
     const qint32 base = m_toc.Tracks.front().Start;
     for (int i = 0; i < MaxDescriptors; ++i) {
         QByteArray sector(2048, '\0');
-        if (cdio_read_data_sectors(m_cdio, sector.data(), base + FirstDescriptor + i, 2048, 1) !=
-            DRIVER_OP_SUCCESS)
+        if (cdio_read_data_sectors(m_cdio.get(), sector.data(), base + FirstDescriptor + i, 2048,
+                                   1) != DRIVER_OP_SUCCESS)
             break;
         sectors.append(sector);
         if (!IsVolumeDescriptor(sector) || IsDescriptorTerminator(sector))
@@ -285,36 +224,25 @@ std::optional<quint32> TCdioDisc::FileSystemSerial()
     return VolumeDescriptorSerial(*descriptor);
 }
 
-bool TCdioDisc::IsAudioSector(qint32 lsn) const
-{
-    if (lsn < 0 || lsn >= m_toc.LeadOut)
-        return false;
-    for (qsizetype i = m_toc.Tracks.size() - 1; i >= 0; --i) {
-        if (lsn >= m_toc.Tracks.at(i).Start)
-            return m_toc.Tracks.at(i).Audio;
-    }
-    // Before the first track: its pregap.
-    return m_toc.Tracks.front().Audio;
-}
-
 void TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
 {
     std::lock_guard lock(m_mutex);
     int i = 0;
     while (i < count) {
-        const bool audio = IsAudioSector(lsn + i);
+        const bool audio = IsAudioSector(m_toc, lsn + i);
         int run = 1;
-        while (i + run < count && IsAudioSector(lsn + i + run) == audio)
+        while (i + run < count && IsAudioSector(m_toc, lsn + i + run) == audio)
             ++run;
         char* out = buffer + qint64(i) * BytesPerSector;
         if (!audio) {
             std::memset(out, 0, std::size_t(run * BytesPerSector));
-        } else if (cdio_read_audio_sectors(m_cdio, out, lsn + i, unsigned(run)) !=
+        } else if (cdio_read_audio_sectors(m_cdio.get(), out, lsn + i, unsigned(run)) !=
                    DRIVER_OP_SUCCESS) {
             // Sector by sector, so one bad sector costs only itself.
             for (int k = 0; k < run; ++k) {
                 char* sector = out + qint64(k) * BytesPerSector;
-                if (cdio_read_audio_sectors(m_cdio, sector, lsn + i + k, 1) != DRIVER_OP_SUCCESS)
+                if (cdio_read_audio_sectors(m_cdio.get(), sector, lsn + i + k, 1) !=
+                    DRIVER_OP_SUCCESS)
                     std::memset(sector, 0, std::size_t(BytesPerSector));
             }
         }

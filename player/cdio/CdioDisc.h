@@ -9,30 +9,19 @@
 #include <QTemporaryDir>
 
 #include "cdio/PlaybackEngine.h"
+#include "cdio/TocMath.h"
 
 typedef struct _CdIo CdIo_t;
 
 namespace qlnx {
 
-// The table of contents of a disc: track starts and the lead-out as sector addresses (without
-// the 150-sector lead-in), tracks numbered from 1 here whatever the disc numbers them.
-struct TDiscToc
+// Owns a libcdio handle. Letting go of it never ejects: cdio_eject_media on an image handle
+// frees the handle's data, and the destroy that follows then corrupts memory.
+struct TCdioDestroy
 {
-    struct TTrack
-    {
-        qint32 Start = 0;
-        bool Audio = true;
-        bool operator==(const TTrack&) const = default;
-    };
-    QList<TTrack> Tracks;
-    qint32 LeadOut = 0;
-
-    bool operator==(const TDiscToc&) const = default;
-    // Tracks 1..99 in rising order, all before the lead-out.
-    bool IsValid() const;
-    // The sectors of track n (1-based): up to the next track's start, or the lead-out.
-    qint32 TrackEnd(int n) const;
+    void operator()(CdIo_t* cdio) const;
 };
+using TCdioHandle = std::unique_ptr<CdIo_t, TCdioDestroy>;
 
 // A disc as libcdio reads it from a drive or an image: its table of contents and identity,
 // read once when it is opened, and its audio sectors for playback. Sectors of data tracks play
@@ -47,10 +36,16 @@ public:
         Unreadable // the drive or the image cannot be opened, or its contents make no sense
     };
 
+    struct TOpened
+    {
+        TOpenResult Result = TOpenResult::Unreadable;
+        std::shared_ptr<TCdioDisc> Disc; // when Opened
+    };
+
     // Opens an image file (CUE sheet or cdrdao TOC file).
-    static std::shared_ptr<TCdioDisc> OpenImage(const QString& path, TOpenResult& result);
+    static TOpened OpenImage(const QString& path);
     // Opens the disc in a physical drive.
-    static std::shared_ptr<TCdioDisc> OpenDrive(const QString& device, TOpenResult& result);
+    static TOpened OpenDrive(const QString& device);
 
     ~TCdioDisc() override;
     TCdioDisc(const TCdioDisc&) = delete;
@@ -62,18 +57,19 @@ public:
     void ReadAudio(qint32 lsn, int count, char* buffer) override;
 
 private:
-    TCdioDisc(CdIo_t* cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging);
-    static std::shared_ptr<TCdioDisc>
-    FromHandle(CdIo_t* cdio, std::unique_ptr<QTemporaryDir> staging, TOpenResult& result);
+    TCdioDisc(TCdioHandle cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging);
+    // The disc behind an open handle; none when its table of contents makes no sense.
+    static std::shared_ptr<TCdioDisc> FromHandle(TCdioHandle cdio,
+                                                 std::unique_ptr<QTemporaryDir> staging);
     std::optional<quint32> FileSystemSerial();
-    bool IsAudioSector(qint32 lsn) const;
 
     std::mutex m_mutex;
-    CdIo_t* m_cdio = nullptr;
+    // Image files libcdio cannot open where they are, staged so that it can. Declared before
+    // the handle, so the handle is closed before its files are removed.
+    std::unique_ptr<QTemporaryDir> m_staging;
+    TCdioHandle m_cdio;
     TDiscToc m_toc;
     quint32 m_serial = 0;
-    // Image files libcdio cannot open where they are, staged so that it can.
-    std::unique_ptr<QTemporaryDir> m_staging;
 };
 
 // libcdio writes its messages to stderr unless told otherwise; they go to the logging

@@ -1,7 +1,6 @@
 #include "cdio/PlaybackEngine.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace qlnx {
@@ -16,7 +15,7 @@ constexpr qint64 RingBytes = BytesPerSecond * 7 / 2;
 } // namespace
 
 TPlaybackEngine::TPlaybackEngine(std::unique_ptr<TAudioOutput> output, TReadAhead readAhead)
-    : m_output(std::move(output)), m_readAhead(readAhead), m_ring(std::size_t(RingBytes)),
+    : m_output(std::move(output)), m_readAhead(readAhead), m_ring(RingBytes),
       m_chunk(std::size_t(ChunkSectors * BytesPerSector))
 {
     m_output->Attach(*this);
@@ -45,8 +44,7 @@ void TPlaybackEngine::StartSegment(qint64 from, bool continues)
     m_segmentStart = from;
     m_played = 0;
     m_readPos = from;
-    m_ringHead = 0;
-    m_ringFill = 0;
+    m_ring.Clear();
 }
 
 void TPlaybackEngine::WakeAll()
@@ -189,29 +187,18 @@ bool TPlaybackEngine::PlanRead(TReadPlan& plan, bool ignoreRoom) const
     plan.Count = int(std::min<qint64>(ChunkSectors, (plan.Skip + remaining + BytesPerSector - 1) /
                                                         BytesPerSector));
     plan.Bytes = std::min(plan.Count * BytesPerSector - plan.Skip, remaining);
-    return ignoreRoom || RingBytes - m_ringFill >= plan.Bytes;
+    return ignoreRoom || m_ring.Room() >= plan.Bytes;
 }
 
 void TPlaybackEngine::Append(const TReadPlan& plan, const char* sectors)
 {
-    const char* from = sectors + plan.Skip;
-    qint64 left = std::min(plan.Bytes, RingBytes - m_ringFill);
-    qint64 tail = (m_ringHead + m_ringFill) % RingBytes;
-    m_readPos += left;
-    m_ringFill += left;
-    while (left > 0) {
-        const qint64 n = std::min(left, RingBytes - tail);
-        std::memcpy(m_ring.data() + tail, from, std::size_t(n));
-        from += n;
-        left -= n;
-        tail = (tail + n) % RingBytes;
-    }
+    m_readPos += m_ring.Write(sectors + plan.Skip, plan.Bytes);
 }
 
 void TPlaybackEngine::ReadInline(qint64 wanted)
 {
     TReadPlan plan;
-    while (m_ringFill < wanted && PlanRead(plan, false)) {
+    while (m_ring.Fill() < wanted && PlanRead(plan, false)) {
         m_source->ReadAudio(plan.Lsn, plan.Count, m_chunk.data());
         Append(plan, m_chunk.data());
     }
@@ -226,20 +213,9 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
         if (segment == 0 || segment != m_segment)
             return 0;
         if (m_readAhead == TReadAhead::Inline)
-            ReadInline(std::min(maxBytes, RingBytes));
-        n = std::min(maxBytes, m_ringFill);
-        n -= n % BytesPerSampleFrame;
-        qint64 left = n;
-        while (left > 0) {
-            const qint64 part = std::min(left, RingBytes - m_ringHead);
-            if (data) {
-                std::memcpy(data, m_ring.data() + m_ringHead, std::size_t(part));
-                data += part;
-            }
-            left -= part;
-            m_ringHead = (m_ringHead + part) % RingBytes;
-        }
-        m_ringFill -= n;
+            ReadInline(std::min(maxBytes, m_ring.Capacity()));
+        n = std::min(maxBytes, m_ring.Fill());
+        n = m_ring.Read(data, n - n % BytesPerSampleFrame);
         // The reader is woken only when there is room for a whole read.
         TReadPlan plan;
         wakeReader = n > 0 && m_readAhead == TReadAhead::Thread && PlanRead(plan, false);
@@ -252,7 +228,7 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
 bool TPlaybackEngine::ReadAll(quint64 segment)
 {
     std::lock_guard lock(m_mutex);
-    return segment != 0 && segment == m_segment && m_readPos >= m_end && m_ringFill == 0;
+    return segment != 0 && segment == m_segment && m_readPos >= m_end && m_ring.Fill() == 0;
 }
 
 void TPlaybackEngine::Played(quint64 segment, qint64 bytes)
@@ -263,7 +239,7 @@ void TPlaybackEngine::Played(quint64 segment, qint64 bytes)
         std::lock_guard lock(m_mutex);
         if (segment == 0 || segment != m_segment || m_state != TState::Playing)
             return;
-        const qint64 handed = m_readPos - m_segmentStart - m_ringFill;
+        const qint64 handed = m_readPos - m_segmentStart - m_ring.Fill();
         m_played = std::clamp(bytes, m_played, handed);
         if (m_segmentStart + m_played < m_end)
             return;
@@ -316,7 +292,7 @@ void TPlaybackEngine::ReaderLoop()
         lock.lock();
         if (segment != m_segment || plan.From != m_readPos)
             continue;
-        const bool first = m_ringFill == 0;
+        const bool first = m_ring.Fill() == 0;
         Append(plan, buffer.data());
         if (first) {
             lock.unlock();

@@ -9,6 +9,7 @@
 
 #include <QtGlobal>
 
+#include "cdio/RingBuffer.h"
 #include "playback/CdDevice.h"
 
 namespace qlnx {
@@ -168,9 +169,7 @@ private:
     qint64 m_played = 0;
     qint64 m_readPos = 0; // disc byte the reader produces next
 
-    std::vector<char> m_ring;
-    qint64 m_ringHead = 0;
-    qint64 m_ringFill = 0;
+    TRingBuffer m_ring; // read from m_readPos - m_ring.Fill() on
     std::vector<char> m_chunk;
 
     std::thread m_reader;

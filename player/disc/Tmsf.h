@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace qlnx {
@@ -71,5 +72,8 @@ constexpr quint32 TmsfFromOffsetFrames(int track, qint64 frames)
     return PackTmsf(track, int(frames / (60 * FramesPerSecond)), int(frames / FramesPerSecond % 60),
                     int(frames % FramesPerSecond));
 }
+
+// A position as text for logs and tools: "T:MM:SS:FF", the track without leading zero.
+QString FormatTmsf(quint32 tmsf);
 
 } // namespace qlnx

@@ -21,24 +21,6 @@ class TestCdDevice : public QObject
     }
 
 private Q_SLOTS:
-    void packing()
-    {
-        QCOMPARE(PackTmsf(3, 4, 5, 0), 0x00050403u);
-        const quint32 p = PackTmsf(99, 255, 59, 74);
-        QCOMPARE(TmsfTrack(p), 99);
-        QCOMPARE(TmsfMinutes(p), 255);
-        QCOMPARE(TmsfSeconds(p), 59);
-        QCOMPARE(TmsfFrames(p), 74);
-        const quint32 l = PackMsf(3, 25, 74);
-        QCOMPARE(l, 0x004A1903u);
-        QCOMPARE(MsfMinutes(l), 3);
-        QCOMPARE(MsfSeconds(l), 25);
-        QCOMPARE(MsfFrames(l), 74);
-        QCOMPARE(MsfFromFrames(FramesFromMsf(l)), l);
-        QCOMPARE(TmsfFromOffsetFrames(7, TmsfOffsetFrames(PackTmsf(7, 1, 2, 3))),
-                 PackTmsf(7, 1, 2, 3));
-    }
-
     void pendingPositionsStayReadable()
     {
         TSimulatedCdDrive dev;

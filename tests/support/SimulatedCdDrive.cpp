@@ -183,13 +183,7 @@ void TSimulatedCdDrive::StartPlay(std::optional<quint32> from, std::optional<qui
 {
     Drive* d = Current();
     const auto text = [](std::optional<quint32> tmsf, const QString& none) {
-        if (!tmsf)
-            return none;
-        return QStringLiteral("%1:%2:%3:%4")
-            .arg(TmsfTrack(*tmsf))
-            .arg(TmsfMinutes(*tmsf), 2, 10, QLatin1Char('0'))
-            .arg(TmsfSeconds(*tmsf), 2, 10, QLatin1Char('0'))
-            .arg(TmsfFrames(*tmsf), 2, 10, QLatin1Char('0'));
+        return tmsf ? FormatTmsf(*tmsf) : none;
     };
     const QString fromText = text(from, QStringLiteral("cur"));
     const QString toText = text(to, QStringLiteral("end"));

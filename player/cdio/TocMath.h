@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QtGlobal>
+
+namespace qlnx {
+
+// The table of contents of a disc: track starts and the lead-out as sector addresses (without
+// the 150-sector lead-in), tracks numbered from 1 here whatever the disc numbers them.
+struct TDiscToc
+{
+    struct TTrack
+    {
+        qint32 Start = 0;
+        bool Audio = true;
+        bool operator==(const TTrack&) const = default;
+    };
+    QList<TTrack> Tracks;
+    qint32 LeadOut = 0;
+
+    bool operator==(const TDiscToc&) const = default;
+};
+
+// The arithmetic between a table of contents, sector addresses and TMSF positions.
+
+// Tracks 1..99 in rising order from sector 0 on, all before the lead-out.
+bool IsValidToc(const TDiscToc& toc);
+// The first sector after track n (1-based): the next track's start, or the lead-out. A track
+// so takes in the pregap of the track after it.
+qint32 TrackEndSector(const TDiscToc& toc, int track);
+// The position of a sector: within the last track starting at or before it. The lead-out and
+// anything after it are the end of the last track; a sector before the first track is the
+// first track's start.
+quint32 TmsfAtSector(const TDiscToc& toc, qint32 lsn);
+// The sector a position names: its track brought into the disc's range, its offset counted
+// from that track's start, no further than the lead-out.
+qint32 SectorAtTmsf(const TDiscToc& toc, quint32 tmsf);
+// Whether a sector belongs to an audio track (the first track's pregap counts to the first
+// track). Nothing before sector 0 or from the lead-out on is audio.
+bool IsAudioSector(const TDiscToc& toc, qint32 lsn);
+
+} // namespace qlnx
