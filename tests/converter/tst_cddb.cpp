@@ -147,9 +147,9 @@ private Q_SLOTS:
     void identityMatchesTheCdLayer()
     {
         QFETCH(QList<qlnx::TTestTrack>, tracks);
-        qlnx::TCdioDisc::TOpenResult result{};
-        const auto disc =
-            qlnx::TCdioDisc::OpenImage(qlnx::WriteCueImage(m_tmp.path(), "disc", tracks), result);
+        const auto opened =
+            qlnx::TCdioDisc::OpenImage(qlnx::WriteCueImage(m_tmp.path(), "disc", tracks));
+        const auto& disc = opened.Disc;
         QVERIFY(disc);
         QList<qint32> offsets;
         qint32 sector = 0;
