@@ -54,7 +54,8 @@ struct TRig
 } // namespace
 
 // The libcdio device on disc images written by the tests: drive list, table of contents,
-// identity, virtual trays, and digital playback checked byte for byte.
+// identity, virtual trays, and digital playback checked byte for byte. The rules every device
+// keeps are in tst_cddevicecontract.
 class TestCdioDevice : public QObject
 {
     Q_OBJECT
@@ -97,20 +98,6 @@ private Q_SLOTS:
         QCOMPARE(rig.Device->CurrentPosition(), PackTmsf(1, 0, 0, 0));
         QCOMPARE(rig.Device->DiscSerial(QStringLiteral("disc.cue")),
                  AudioDiscSerial({0, 255, 555}, 705));
-
-        // The missing image is an empty drive.
-        rig.Device->OpenDevice(QStringLiteral("gone.cue"));
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Open);
-        QCOMPARE(rig.Device->NumberOfTracks(), 0);
-        QVERIFY(!rig.Device->DiscSerial(QStringLiteral("gone.cue")));
-        rig.Play(PackTmsf(1, 0, 0, 0), std::nullopt);
-        QCOMPARE(rig.Results(), QList<TNotifyResult>{TNotifyResult::Failure});
-
-        QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, rig.Device->OpenDevice(QString()));
-        QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, rig.Device->OpenDevice(QStringLiteral("sr0")));
-        QVERIFY(!rig.Device->DeviceOpen());
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::NotReady);
-        QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, rig.Device->PauseDevice());
     }
 
     void nodesThatAreNoDrives()
@@ -163,65 +150,23 @@ private Q_SLOTS:
         QCOMPARE(rig.Output->Captured(), bin.mid(555 * Sector));
     }
 
-    void oneCompletionPerPlay()
+    void pauseAndResumeLoseNoSample()
     {
         QByteArray bin;
-        TRig rig({ThreeTracks(QStringLiteral("notify"), &bin)});
+        TRig rig({ThreeTracks(QStringLiteral("pause"), &bin)});
         rig.Device->OpenDevice(QStringLiteral("disc.cue"));
 
-        rig.Play(PackTmsf(1, 0, 0, 0), std::nullopt);
-        rig.Output->Run(500);
-        rig.Play(PackTmsf(2, 0, 0, 0), std::nullopt);
-        QVERIFY(rig.Spy->isEmpty()); // delivered only from the event loop
-        QCOMPARE(rig.Results(), QList<TNotifyResult>{TNotifyResult::Superseded});
-        rig.Output->Run(500);
-        rig.Device->StopDevice();
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Stopped);
-        QCOMPARE(rig.Results().last(), TNotifyResult::Aborted);
-
-        // Pause, then resume: the play goes on at the paused sample and ends once.
-        rig.Output->ClearCaptured();
+        // Paused off any frame boundary: the play goes on at the paused sample and ends once.
         rig.Play(PackTmsf(2, 0, 1, 0), PackTmsf(2, 0, 3, 0));
         rig.Output->Run(730);
         rig.Device->PauseDevice();
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Paused);
-        QCOMPARE(rig.Results().last(), TNotifyResult::Aborted);
         rig.Output->Run(5000);
-        QCOMPARE(rig.Results().size(), 3);
+        QCOMPARE(rig.Results(), QList<TNotifyResult>{TNotifyResult::Aborted});
         rig.Device->PauseDevice();
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Playing);
         rig.Output->Run(2000);
         QCOMPARE(rig.Results(),
-                 (QList<TNotifyResult>{TNotifyResult::Superseded, TNotifyResult::Aborted,
-                                       TNotifyResult::Aborted, TNotifyResult::Successful}));
+                 (QList<TNotifyResult>{TNotifyResult::Aborted, TNotifyResult::Successful}));
         QCOMPARE(rig.Output->Captured(), bin.mid((255 + 75) * Sector, 150 * Sector));
-    }
-
-    void closingLeavesThePlayRunning()
-    {
-        const QString other = WriteCueImage(Path(QString()), QStringLiteral("other"), {{300}});
-        TRig rig({ThreeTracks(QStringLiteral("close")), other});
-        rig.Device->OpenDevice(QStringLiteral("disc.cue"));
-        rig.Play(PackTmsf(1, 0, 0, 0), std::nullopt);
-        rig.Output->Run(1000);
-        rig.Device->CloseDevice();
-        QVERIFY(!rig.Device->DeviceOpen());
-        rig.Output->Run(1000);
-        rig.Device->OpenDevice(QStringLiteral("other.cue"));
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Stopped);
-        rig.Device->OpenDevice(QStringLiteral("disc.cue"));
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Playing);
-        QCOMPARE(rig.Device->CurrentPosition(), PackTmsf(1, 0, 2, 0));
-        // The play started before the close reports to nobody, not even when replaced.
-        rig.Output->Run(10000);
-        QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Stopped);
-        QVERIFY(rig.Results().isEmpty());
-        rig.Play(PackTmsf(3, 0, 0, 0), std::nullopt);
-        rig.Output->Run(1000);
-        rig.Device->CloseDevice();
-        rig.Device->OpenDevice(QStringLiteral("disc.cue"));
-        rig.Play(PackTmsf(1, 0, 0, 0), std::nullopt);
-        QVERIFY(rig.Results().isEmpty());
     }
 
     void mixedDiscStartingWithData()

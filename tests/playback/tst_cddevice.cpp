@@ -1,4 +1,3 @@
-#include <QSignalSpy>
 #include <QTest>
 
 #include "disc/Tmsf.h"
@@ -6,19 +5,11 @@
 
 using namespace qlnx;
 
-// The device contract the playback logic relies on, checked on the simulated drive that all
-// playback tests use.
+// The simulated drive as the playback tests script it: its log, unavailable drives, data
+// tracks, doors and discs put in. The rules every device keeps are in tst_cddevicecontract.
 class TestCdDevice : public QObject
 {
     Q_OBJECT
-
-    QList<TNotifyResult> Results(const QSignalSpy& spy)
-    {
-        QList<TNotifyResult> results;
-        for (const auto& args : spy)
-            results.append(args.at(0).value<TNotifyResult>());
-        return results;
-    }
 
 private Q_SLOTS:
     void pendingPositionsStayReadable()
@@ -34,70 +25,6 @@ private Q_SLOTS:
         dev.SetPlayTo(PackTmsf(1, 0, 30, 0));
         QVERIFY(dev.PlayToPending());
         QCOMPARE(dev.Log().last(), QStringLiteral("play 2:00:10:00-end"));
-    }
-
-    void oneCompletionPerPlay()
-    {
-        TSimulatedCdDrive dev;
-        dev.InsertDisc(dev.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({10, 20, 30}, 1));
-        dev.OpenDevice(QStringLiteral("sr0"));
-        QSignalSpy spy(&dev, &CdDevice::Notify);
-
-        // Ends exactly at the end of track 2, given as track 2 at its own length.
-        dev.SetPlayFrom(PackTmsf(1, 0, 5, 0));
-        dev.SetPlayTo(PackTmsf(2, 0, 20, 0));
-        dev.PlayRange();
-        dev.Advance(24'000);
-        TSimulatedCdDrive::Deliver();
-        QVERIFY(spy.isEmpty());
-        QCOMPARE(dev.CurrentPosition(), PackTmsf(2, 0, 19, 0));
-        dev.Advance(1'000);
-        QCOMPARE(dev.DeviceMode(), TDeviceMode::Stopped);
-        QVERIFY(spy.isEmpty()); // delivered only from the event loop
-        TSimulatedCdDrive::Deliver();
-        QCOMPARE(Results(spy), QList<TNotifyResult>{TNotifyResult::Successful});
-        QCOMPARE(dev.NotifyResult(), TNotifyResult::Successful);
-
-        // Superseded, then stopped: neither is Successful, each play reports once.
-        spy.clear();
-        dev.SetPlayFrom(PackTmsf(1, 0, 0, 0));
-        dev.PlayRange();
-        dev.SetPlayFrom(PackTmsf(3, 0, 0, 0));
-        dev.PlayRange();
-        dev.StopDevice();
-        dev.Advance(60'000);
-        TSimulatedCdDrive::Deliver();
-        QCOMPARE(Results(spy),
-                 (QList<TNotifyResult>{TNotifyResult::Superseded, TNotifyResult::Aborted}));
-
-        // Pause ends the play; resuming goes on to the old end and reports once more.
-        spy.clear();
-        dev.SetPlayFrom(PackTmsf(3, 0, 0, 0));
-        dev.PlayRange();
-        dev.Advance(10'000);
-        dev.PauseDevice();
-        QCOMPARE(dev.DeviceMode(), TDeviceMode::Paused);
-        dev.Advance(10'000);
-        QCOMPARE(dev.CurrentPosition(), PackTmsf(3, 0, 10, 0));
-        dev.PauseDevice();
-        dev.Advance(20'000);
-        TSimulatedCdDrive::Deliver();
-        QCOMPARE(Results(spy),
-                 (QList<TNotifyResult>{TNotifyResult::Aborted, TNotifyResult::Successful}));
-    }
-
-    void closeLeavesThePlayRunning()
-    {
-        TSimulatedCdDrive dev;
-        dev.InsertDisc(dev.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({100}, 1));
-        dev.OpenDevice(QStringLiteral("sr0"));
-        dev.PlayRange();
-        dev.CloseDevice();
-        QVERIFY(!dev.DeviceOpen());
-        dev.Advance(3'000);
-        dev.OpenDevice(QStringLiteral("sr0"));
-        QCOMPARE(dev.DeviceMode(), TDeviceMode::Playing);
-        QCOMPARE(dev.CurrentPosition(), PackTmsf(1, 0, 3, 0));
     }
 
     void drivesWithoutAPlayableDisc()
