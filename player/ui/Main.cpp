@@ -160,6 +160,7 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::FontClick, this, &TQLNXMainForm::ChangeFontClick);
     connect(menu, &TMainMenu::MinimizeClick, this, &TQLNXMainForm::MinimizeClick);
     connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);
+    connect(menu, &TMainMenu::LyricsEditClick, this, &TQLNXMainForm::LyricsEditClick);
     connect(menu, &TMainMenu::ExitClick, this, &QWidget::close);
     connect(&menu->Menu(), &QMenu::aboutToShow, this, &TQLNXMainForm::PopupMenuPopup);
 }

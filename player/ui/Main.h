@@ -27,6 +27,7 @@ class TAndPanel;
 class TDiscModel;
 class TLabelGauge;
 class TLyricsForm;
+class TLyricsEditForm;
 class TAboutForm;
 class TMainMenu;
 class TSeekInput;
@@ -66,6 +67,9 @@ public:
     // The dialogs, created after the main window and shown beside it.
     void SetAboutForm(TAboutForm* about) { m_aboutForm = about; }
     void AboutClick();
+    // The lyrics editor, opened on the current track; OK there saves and shows the new lines.
+    void SetLyricsEditForm(TLyricsEditForm* form);
+    void LyricsEditClick();
     // Places a dialog beside the main window on the main window's screen.
     void PlaceDialog(QWidget& dialog) const;
 
@@ -173,6 +177,7 @@ private:
 
     TMainMenu* m_menu;
     TAboutForm* m_aboutForm = nullptr;
+    TLyricsEditForm* m_lyricsEditForm = nullptr;
     TSeekInput* m_seekInput = nullptr;
     QString m_programDir;
     // Whether the lyrics window was on screen when the pair was minimised.
