@@ -163,6 +163,7 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::DataEditClick, this, &TQLNXMainForm::DataEditClick);
     connect(menu, &TMainMenu::ProgramEditClick, this, &TQLNXMainForm::ProgramEditClick);
     connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);
+    connect(menu, &TMainMenu::LyricsEditClick, this, &TQLNXMainForm::LyricsEditClick);
     connect(menu, &TMainMenu::ExitClick, this, &QWidget::close);
     connect(&menu->Menu(), &QMenu::aboutToShow, this, &TQLNXMainForm::PopupMenuPopup);
 }

@@ -28,6 +28,7 @@ class TAndPanel;
 class TDiscModel;
 class TLabelGauge;
 class TLyricsForm;
+class TLyricsEditForm;
 class TAboutForm;
 class TDataEditForm;
 class TMainMenu;
@@ -77,6 +78,9 @@ public:
     void ProgramEditClick();
     // How an editor runs modally: exec() unless something else is to drive it (tests).
     void SetDiscEditorRunner(std::function<int(QDialog&)> runner);
+    // The lyrics editor, opened on the current track; OK there saves and shows the new lines.
+    void SetLyricsEditForm(TLyricsEditForm* form);
+    void LyricsEditClick();
     // Places a dialog beside the main window on the main window's screen.
     void PlaceDialog(QWidget& dialog) const;
 
@@ -192,6 +196,7 @@ private:
     TDataEditForm* m_dataEditForm = nullptr;
     TProgramEditForm* m_programEditForm = nullptr;
     std::function<int(QDialog&)> m_discEditorRunner;
+    TLyricsEditForm* m_lyricsEditForm = nullptr;
     TSeekInput* m_seekInput = nullptr;
     QString m_programDir;
     // Whether the lyrics window was on screen when the pair was minimised.

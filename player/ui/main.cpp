@@ -8,6 +8,7 @@
 #include "app/SingleInstance.h"
 #include "cdio/CdioDevice.h"
 #include "disc/DiscModel.h"
+#include "lyricsui/LyricsEdit.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
 #include "ui/About.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv)
     mainForm.SetProgramEditForm(programEdit);
     auto* about = new TAboutForm(&mainForm);
     mainForm.SetAboutForm(about);
+    mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
                      &TQLNXMainForm::BringToFront);

@@ -1,0 +1,47 @@
+// The lyrics editor's timed lyrics files: a file read into the grid, the grid written out.
+
+#include "lyricsui/LyricsEdit.h"
+
+#include "disc/DiscModel.h"
+#include "lyrics/Lrc.h"
+
+namespace qlnx {
+
+void TLyricsEditForm::ImportButtonClick()
+{
+    const QString name = m_openDialog(*this, QString());
+    if (name.isEmpty())
+        return;
+    TLyricList lyrics;
+    if (const auto message = LoadLrcFile(name, lyrics)) {
+        Report(*message);
+        return;
+    }
+    // Into the grid only: as with typed lines, nothing is stored before OK.
+    LoadRows(lyrics);
+}
+
+void TLyricsEditForm::ExportButtonClick()
+{
+    // The file gets what OK would store, so it holds no blank line left behind by Enter.
+    const TRowsToLyrics rows = LyricsFromRows(Rows());
+    if (rows.BadRow >= 0) {
+        ReportBadRow(rows.BadRow);
+        return;
+    }
+    // The names belong to the disc the grid was loaded from; after a disc change they are not
+    // known any more.
+    const bool sameDisc = m_model.DiscID() == m_editDiscID;
+    const QString artist = sameDisc ? m_model.Artist() : QString();
+    const QString title = sameDisc ? m_model.Tracks(m_editTrack).Name : QString();
+    QString suggested = title.isEmpty() ? QStringLiteral("lyrics") : title;
+    suggested.replace(u'/', u'_');
+    const QString name = m_saveDialog(*this, suggested + QStringLiteral(".lrc"));
+    if (name.isEmpty())
+        return;
+    if (const auto message = SaveLrcFile(name, rows.Lyrics, artist, title)) {
+        Report(*message);
+    }
+}
+
+} // namespace qlnx

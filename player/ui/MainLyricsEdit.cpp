@@ -1,0 +1,46 @@
+// The main window's side of the lyrics editor: opening it on the current track, and what
+// follows its OK.
+
+#include "ui/Main.h"
+
+#include "controls/LGauge.h"
+#include "disc/DiscDataFile.h"
+#include "disc/DiscModel.h"
+#include "lyricsui/LyricsEdit.h"
+
+namespace qlnx {
+
+void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
+{
+    m_lyricsEditForm = form;
+    if (!form)
+        return;
+    // The gauge holds the last position shown, in whole seconds.
+    form->SetProgressSource([this] { return m_curTimeGauge->Progress(); });
+    form->SetErrorReporter([this](const QString& message) { ReportError(message); });
+    connect(form, &TLyricsEditForm::Stored, this, [this] {
+        if (const auto message = SaveDiscData(m_model, m_programDir))
+            ReportError(*message);
+        // Depend mode shows or hides the lyrics window for the current track's new lines.
+        ShowCurrentTrack(m_controller->OrderIndex());
+    });
+}
+
+void TQLNXMainForm::LyricsEditClick()
+{
+    if (!m_lyricsEditForm || m_model.DiscID() == 0)
+        return;
+    if (m_lyricsEditForm->isHidden()) {
+        PlaceDialog(*m_lyricsEditForm);
+        m_lyricsEditForm->show();
+    }
+    m_lyricsEditForm->raise();
+    m_lyricsEditForm->activateWindow();
+    // An empty play order has no current track: the editor then starts on the first.
+    int track = m_controller->CurrentTrack();
+    if (track < 1 || track > m_model.TrackCount())
+        track = 1;
+    m_lyricsEditForm->StartEdit(m_model.DiscID(), track);
+}
+
+} // namespace qlnx
