@@ -33,16 +33,30 @@ QString ChooseProgramDirectory(const QString& executableDir, bool executableDirW
     return WithSlash(config) + QStringLiteral("qlnx/");
 }
 
+bool InstalledProgramDirectory(const QString& executableDir)
+{
+    return !executableDir.isEmpty() &&
+           QFileInfo::exists(WithSlash(executableDir) +
+                             QStringLiteral("../share/applications/qlnx.desktop"));
+}
+
 QString ProgramDirectory()
 {
     const QString exeDir = QCoreApplication::applicationDirPath();
-    return ChooseProgramDirectory(exeDir, QFileInfo(exeDir).isWritable(),
-                                  qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
+    const bool usable = QFileInfo(exeDir).isWritable() && !InstalledProgramDirectory(exeDir);
+    return ChooseProgramDirectory(exeDir, usable, qEnvironmentVariable("XDG_CONFIG_HOME"),
+                                  QDir::homePath());
 }
 
 QString SettingsFileName(const QString& programDir)
 {
     return WithSlash(programDir) + QStringLiteral("qlnx.ini");
+}
+
+QString NoDriveHint(const QString& settingsFile)
+{
+    return QStringLiteral("No drive: add a disc image as Image1=<path> in [Drives] of ") +
+           settingsFile;
 }
 
 QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir)

@@ -8,15 +8,22 @@ namespace qlnx {
 class TIniFile;
 
 // The directory that holds the settings file and, by default, the data directory: the
-// executable's own directory when it is writable (a build tree, a portable copy), otherwise
-// $XDG_CONFIG_HOME/qlnx/ (~/.config/qlnx/ when that is unset or not absolute). Every result
-// ends with "/".
+// executable's own directory when it is writable (a build tree, a portable copy) and not part
+// of an installation, otherwise $XDG_CONFIG_HOME/qlnx/ (~/.config/qlnx/ when that is unset or
+// not absolute). Every result ends with "/".
 QString ProgramDirectory();
+// Whether executableDir is the bin/ of an installation: the player's desktop entry is in
+// ../share/applications/ beside it. An installed program writes nothing beside itself, even
+// where it could (run as root, installed under the home directory).
+bool InstalledProgramDirectory(const QString& executableDir);
 QString ChooseProgramDirectory(const QString& executableDir, bool executableDirWritable,
                                const QString& xdgConfigHome, const QString& home);
 
 // The settings file in that directory.
 QString SettingsFileName(const QString& programDir);
+
+// The hint for a player that found no drive at all: where a disc image is added.
+QString NoDriveHint(const QString& settingsFile);
 
 // The disc images that follow the physical drives in the drive list: the values of the keys
 // Image1, Image2, ... of section "Drives", in the order of their numbers (gaps allowed, empty

@@ -2,11 +2,14 @@
 // that always goes through the main window.
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFont>
 
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
 #include "cdio/CdioDevice.h"
+#include "desktop/FirstStart.h"
+#include "desktop/MprisService.h"
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsEdit.h"
 #include "settings/IniFile.h"
@@ -50,6 +53,10 @@ int main(int argc, char** argv)
     auto* about = new TAboutForm(&mainForm);
     mainForm.SetAboutForm(about);
     mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
+    ShowNoDriveHint(mainForm, SettingsFileName(programDir));
+    // On the session bus as a media player when there is one; without a bus nothing changes.
+    TMprisService mpris(mainForm, model, device);
+    mpris.Register(QDBusConnection::sessionBus());
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
                      &TQLNXMainForm::BringToFront);
