@@ -8,8 +8,9 @@
 
 namespace qlnx {
 
-// What the device reads and rewrites of the sheet files of disc images (CUE sheets, cdrdao
-// TOC files) before libcdio opens them: text in, text out, no file system.
+// Text helpers for the sheet files of disc images (CUE sheets, cdrdao TOC files): text in,
+// text out, no file system. The device itself reads images with ImageSheet.h and no longer
+// uses these.
 
 // A data file named by a CUE sheet's FILE line.
 struct TCueFile
