@@ -6,8 +6,8 @@
 
 #include <QList>
 #include <QString>
-#include <QTemporaryDir>
 
+#include "cdio/ImageFile.h"
 #include "cdio/PlaybackEngine.h"
 #include "cdio/TocMath.h"
 
@@ -23,9 +23,9 @@ struct TCdioDestroy
 };
 using TCdioHandle = std::unique_ptr<CdIo_t, TCdioDestroy>;
 
-// A disc as libcdio reads it from a drive or an image: its table of contents and identity,
-// read once when it is opened, and its audio sectors for playback. Sectors of data tracks play
-// as silence.
+// A disc in a drive (read through libcdio) or in an image file (read by TImageFile): its table
+// of contents and identity, read once when it is opened, and its audio sectors for playback.
+// Sectors of data tracks play as silence.
 class TCdioDisc final : public TSectorSource
 {
 public:
@@ -42,7 +42,8 @@ public:
         std::shared_ptr<TCdioDisc> Disc; // when Opened
     };
 
-    // Opens an image file (CUE sheet or cdrdao TOC file).
+    // Opens an image file (CUE sheet or cdrdao TOC file): a missing file holds no disc, a
+    // sheet that cannot be read or makes no disc, or whose data file is missing, is unreadable.
     static TOpened OpenImage(const QString& path);
     // Opens the disc in a physical drive.
     static TOpened OpenDrive(const QString& device);
@@ -53,21 +54,23 @@ public:
 
     const TDiscToc& Toc() const { return m_toc; }
     quint32 Serial() const { return m_serial; }
+    // The sheet of an image, with its CD-Text; none for a drive.
+    const TImageSheet* Sheet() const { return m_image ? &m_image->Sheet() : nullptr; }
 
     void ReadAudio(qint32 lsn, int count, char* buffer) override;
 
 private:
-    TCdioDisc(TCdioHandle cdio, TDiscToc toc, std::unique_ptr<QTemporaryDir> staging);
+    TCdioDisc(TCdioHandle cdio, std::unique_ptr<TImageFile> image, TDiscToc toc);
     // The disc behind an open handle; none when its table of contents makes no sense.
-    static std::shared_ptr<TCdioDisc> FromHandle(TCdioHandle cdio,
-                                                 std::unique_ptr<QTemporaryDir> staging);
+    static std::shared_ptr<TCdioDisc> FromHandle(TCdioHandle cdio);
+    // Reads the identity of a disc whose table of contents is set.
+    void ReadSerial();
     std::optional<quint32> FileSystemSerial();
+    std::optional<QByteArray> ReadUserData(qint32 lsn);
 
     std::mutex m_mutex;
-    // Image files libcdio cannot open where they are, staged so that it can. Declared before
-    // the handle, so the handle is closed before its files are removed.
-    std::unique_ptr<QTemporaryDir> m_staging;
-    TCdioHandle m_cdio;
+    TCdioHandle m_cdio;                  // a drive's
+    std::unique_ptr<TImageFile> m_image; // an image's
     TDiscToc m_toc;
     quint32 m_serial = 0;
 };
