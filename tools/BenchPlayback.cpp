@@ -1,6 +1,12 @@
-// Measures the playback engine on a disc image through the silent output:
-// - the delay from PlayRange to the first sample handed to the output;
-// - the CPU time of the whole process per minute of audio, over a play of 30 s at real pace.
+// Measures playback on a disc image through the silent output:
+// - latency: the delay from PlayRange to the first sample handed to the output;
+// - cpu: the CPU time of the whole process per minute of audio, over a play of 30 s at real
+//   pace;
+// - drive: the longest event-loop stall while the playback logic works a slow drive, and how
+//   long the device takes to end during a drive call that does not return;
+// - idle: the CPU time of the whole player, idle with a disc loaded, over 60 s.
+//
+//   qlnx_bench_playback [latency] [cpu] [drive] [idle]      (all of them by default)
 
 #include <algorithm>
 #include <atomic>
@@ -16,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "Bench.h"
 #include "cdio/AudioOutput.h"
 #include "cdio/CdioDevice.h"
 #include "disc/Tmsf.h"
@@ -77,34 +84,25 @@ QMap<QString, double> ThreadSeconds()
     return seconds;
 }
 
-void Pause(int ms)
+void BenchLatency(const QString& image)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-} // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    const QString image = WriteImage(dir.path(), 45);
-
     // Delay to the first sample: the time from PlayRange to the first bytes the silent
     // output takes, over 20 plays at different places.
     std::atomic<qint64> firstSample{-1};
     auto clock = std::make_shared<TSteadyClock>();
-    auto output = std::make_unique<TThreadedOutput>(QList<TBackendFactory>{[clock, &firstSample] {
-        return std::make_unique<TSilentBackend>(clock, [clock, &firstSample](const char*, qint64) {
-            qint64 expected = -1;
-            firstSample.compare_exchange_strong(expected, clock->NowNs());
-        });
-    }});
+    auto output = std::make_unique<TThreadedOutput>(
+        QList<TBackendFactory>{[clock, &firstSample] {
+            return std::make_unique<TSilentBackend>(
+                clock, [clock, &firstSample](const char*, qint64) {
+                    qint64 expected = -1;
+                    firstSample.compare_exchange_strong(expected, clock->NowNs());
+                });
+        }},
+        clock);
     QList<double> delays;
     {
-        TCdioDevice device({{image}, false, {}, std::move(output), TReadAhead::Thread});
+        TCdioDevice device(
+            {.ImagePaths = {image}, .PhysicalDrives = false, .Output = std::move(output)});
         device.OpenDevice(QStringLiteral("bench.cue"));
         for (int i = 0; i < 20; ++i) {
             firstSample = -1;
@@ -124,10 +122,14 @@ int main(int argc, char** argv)
     std::printf("PlayRange to first sample handed to the output (20 plays, image, silent output):\n"
                 "  median %.2f ms, worst %.2f ms (goal: under 150 ms)\n",
                 delays.at(delays.size() / 2), delays.back());
+}
 
-    // CPU time over 30 s of audio at real pace.
+// CPU time over 30 s of audio at real pace.
+void BenchCpu(const QString& image)
+{
     {
-        TCdioDevice device({{image}, false, {}, MakeSilentAudioOutput(), TReadAhead::Thread});
+        TCdioDevice device(
+            {.ImagePaths = {image}, .PhysicalDrives = false, .Output = MakeSilentAudioOutput()});
         device.OpenDevice(QStringLiteral("bench.cue"));
         device.SetPlayFrom(PackTmsf(1, 0, 5, 0));
         device.SetPlayTo(PackTmsf(2, 0, 15, 0));
@@ -150,6 +152,32 @@ int main(int argc, char** argv)
             if (used >= 0.0005)
                 std::printf("    thread %-28s %.3f s\n", qPrintable(it.key()), used);
         }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList parts = app.arguments().mid(1);
+    if (parts.isEmpty())
+        parts = {QStringLiteral("latency"), QStringLiteral("cpu"), QStringLiteral("drive"),
+                 QStringLiteral("idle")};
+    QTemporaryDir dir;
+    const QString image = WriteImage(dir.path(), 45);
+    for (const QString& part : parts) {
+        if (part == QLatin1String("latency"))
+            BenchLatency(image);
+        else if (part == QLatin1String("cpu"))
+            BenchCpu(image);
+        else if (part == QLatin1String("drive"))
+            BenchSlowDrive(image);
+        else if (part == QLatin1String("idle"))
+            BenchIdlePlayer(image, app.applicationDirPath() + QStringLiteral("/qlnx"));
+        else
+            std::fprintf(stderr, "unknown part %s\n", qPrintable(part));
+        std::fflush(stdout);
     }
     return 0;
 }

@@ -1,16 +1,20 @@
 // Looks at the drives as the player sees them, and plays through the playback engine.
 //
-//   qlnxcd [--image PATH]...                     the drives: mode, tracks, identity
-//   qlnxcd [--image PATH]... toc DRIVE           the table of contents
-//   qlnxcd [--image PATH]... play DRIVE [FROM [TO]]
-//                                                plays tracks FROM to TO (the whole disc by
+//   qlnxcd [--verbose] [--image PATH]...         the drives: mode, tracks, identity
+//   qlnxcd [...] toc DRIVE                       the table of contents and CD-Text
+//   qlnxcd [...] play DRIVE [FROM [TO]]          plays tracks FROM to TO (the whole disc by
 //                                                default), showing the position every second
 //
-// Disc images come from the settings file's section "Drives", then from --image.
+// Disc images come from the settings file's section "Drives", then from --image. --verbose
+// prints every call to a physical drive and every read of its audio, with how long it took,
+// on standard error: what to send with a report of a drive that holds the player up.
 
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QThread>
 #include <QTimer>
 
 #include "cdio/CdioDevice.h"
@@ -54,8 +58,36 @@ const char* ResultName(TNotifyResult r)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: qlnxcd [--image PATH]... [toc DRIVE | play DRIVE [FROM [TO]]]\n");
+    std::fprintf(stderr, "usage: qlnxcd [--verbose] [--image PATH]... "
+                         "[toc DRIVE | play DRIVE [FROM [TO]]]\n");
     return 2;
+}
+
+QElapsedTimer& SinceStart()
+{
+    static QElapsedTimer timer;
+    return timer;
+}
+
+void PrintTimed(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    std::fprintf(stderr, "%9.3f  %s\n", double(SinceStart().nsecsElapsed()) / 1e9,
+                 qPrintable(message));
+}
+
+// The drives are looked at by threads of their own; a command-line tool may wait for them.
+void WaitForDrives(CdDevice& device)
+{
+    QElapsedTimer waited;
+    waited.start();
+    bool told = false;
+    while (!device.DrivesSettled() && waited.elapsed() < 60'000) {
+        if (!told && waited.elapsed() > 1000) {
+            std::fprintf(stderr, "waiting for the drives to read their discs...\n");
+            told = true;
+        }
+        QThread::msleep(20);
+    }
 }
 
 bool Open(TCdioDevice& device, const QString& drive)
@@ -81,11 +113,25 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     const QString programDir = ProgramDirectory();
     QStringList images = DriveImagePaths(TIniFile(SettingsFileName(programDir)), programDir);
-    while (args.size() >= 2 && args.front() == QLatin1String("--image")) {
-        images.append(args.at(1));
-        args = args.mid(2);
+    bool verbose = false;
+    while (!args.isEmpty()) {
+        if (args.front() == QLatin1String("--verbose")) {
+            verbose = true;
+            args.removeFirst();
+        } else if (args.size() >= 2 && args.front() == QLatin1String("--image")) {
+            images.append(args.at(1));
+            args = args.mid(2);
+        } else {
+            break;
+        }
     }
-    TCdioDevice device({images, true, {}, nullptr, TReadAhead::Thread});
+    if (verbose) {
+        SinceStart().start();
+        qInstallMessageHandler(PrintTimed);
+        QLoggingCategory::setFilterRules(QStringLiteral("qlnx.drive.debug=true"));
+    }
+    TCdioDevice device({.ImagePaths = images});
+    WaitForDrives(device);
 
     if (args.isEmpty()) {
         const QStringList drives = device.EnumerateCdDrives();
@@ -118,9 +164,13 @@ int main(int argc, char** argv)
     if (command == QLatin1String("toc")) {
         if (!Open(device, drive))
             return 1;
+        const TDiscText text = device.CdText();
+        if (!text.Artist.isEmpty() || !text.Title.isEmpty())
+            std::printf("CD-Text: %s / %s\n", qPrintable(text.Artist), qPrintable(text.Title));
         for (int n = 1; n <= device.NumberOfTracks(); ++n) {
-            std::printf("%2d  %-5s  length %s\n", n, device.IsAudioTrack(n) ? "audio" : "data",
-                        qPrintable(Msf(device.TrackLength(n))));
+            std::printf("%2d  %-5s  length %s  %s\n", n, device.IsAudioTrack(n) ? "audio" : "data",
+                        qPrintable(Msf(device.TrackLength(n))),
+                        qPrintable(text.TrackTitles.value(n - 1)));
         }
         return 0;
     }

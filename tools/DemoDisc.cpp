@@ -214,7 +214,8 @@ int main(int argc, char** argv)
     }
 
     // The identity and table of contents as the player will read them.
-    TCdioDevice device({{cuePath}, false, {}, MakeSilentAudioOutput(), TReadAhead::Thread});
+    TCdioDevice device(
+        {.ImagePaths = {cuePath}, .PhysicalDrives = false, .Output = MakeSilentAudioOutput()});
     const QString drive = device.EnumerateCdDrives().value(0);
     const auto serial = device.DiscSerial(drive);
     if (!serial) {

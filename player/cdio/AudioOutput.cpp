@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <utility>
 
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -62,17 +64,38 @@ qint64 TSilentBackend::Service()
     return m_played;
 }
 
+TStallingBackend::TStallingBackend(std::shared_ptr<const TClock> clock, qint64 stallAfter,
+                                   TSilentBackend::TCapture capture)
+    : m_silent(std::move(clock), std::move(capture)), m_stallAfter(stallAfter)
+{
+}
+
+bool TStallingBackend::Start(TPcmFeed& feed, quint64 segment)
+{
+    m_played = 0;
+    return m_silent.Start(feed, segment);
+}
+
+qint64 TStallingBackend::Service()
+{
+    if (m_played < m_stallAfter)
+        m_played = m_silent.Service();
+    return m_played;
+}
+
 // --- Driver --------------------------------------------------------------------------------
 
 namespace {
 
-// The tick due at the end of a segment comes this soon at the least.
+// The tick due at the end of a segment, or while the first audio of one waits to be heard,
+// comes this soon at the least.
 constexpr qint64 EndingTickMs = 5;
 
 } // namespace
 
-TOutputDriver::TOutputDriver(TPcmFeed& feed, QList<TBackendFactory> backends)
-    : m_feed(feed), m_factories(std::move(backends))
+TOutputDriver::TOutputDriver(TPcmFeed& feed, QList<TBackendFactory> backends,
+                             std::shared_ptr<const TClock> clock)
+    : m_feed(feed), m_factories(std::move(backends)), m_clock(std::move(clock))
 {
 }
 
@@ -83,12 +106,30 @@ bool TOutputDriver::StartBackend()
     while (m_choice < m_factories.size()) {
         if (!m_backend)
             m_backend = m_factories.at(m_choice)();
-        if (m_backend && m_backend->Start(m_feed, m_segment))
+        if (m_backend && m_backend->Start(m_feed, m_segment)) {
+            m_lastPlayed = 0;
+            m_progressNs = m_clock->NowNs();
             return true;
+        }
         m_backend.reset();
         ++m_choice;
     }
     return false;
+}
+
+bool TOutputDriver::Stalled(qint64 played)
+{
+    const qint64 now = m_clock->NowNs();
+    // Waiting for the disc is no stall.
+    if (played != m_lastPlayed || !m_feed.Ready(m_segment)) {
+        m_lastPlayed = played;
+        m_progressNs = now;
+        return false;
+    }
+    // A sound device may take a while to start (a wireless one, seconds); once one has failed
+    // in a play, the next one gets no longer than a stall.
+    const qint64 limitMs = played == 0 && m_choice == 0 ? StartStallMs : StallMs;
+    return now - m_progressNs >= limitMs * 1'000'000;
 }
 
 TOutputDriver::TTick TOutputDriver::Tick()
@@ -112,14 +153,24 @@ TOutputDriver::TTick TOutputDriver::Tick()
         if (m_segment == 0 || !m_backend)
             return TTick::Idle;
         const qint64 played = m_backend->Service();
-        if (played >= 0) {
+        const bool stalled = played >= 0 && Stalled(played);
+        if (played >= 0 && !stalled) {
             m_feed.Played(m_segment, played);
             const qint64 unplayedMs = m_feed.Unplayed(m_segment) * 1000 / BytesPerSecond;
             m_nextTickMs =
                 int(std::clamp<qint64>(unplayedMs + 1, EndingTickMs,
                                        std::max<qint64>(EndingTickMs, m_backend->ServiceMs())));
-            return played > 0 ? TTick::Playing : TTick::Starting;
+            if (played > 0)
+                return TTick::Playing;
+            // Nothing heard yet: soon again once there is audio to hear (the engine wakes the
+            // output when the first arrives), at the backend's pace while there is none.
+            if (m_feed.Ready(m_segment))
+                m_nextTickMs = int(EndingTickMs);
+            return TTick::Starting;
         }
+        // What a stalled backend played counts; the play goes on after it.
+        if (stalled)
+            m_feed.Played(m_segment, played);
         m_backend.reset();
         ++m_choice;
         m_feed.Restart(m_segment);
@@ -129,11 +180,68 @@ TOutputDriver::TTick TOutputDriver::Tick()
 
 // --- Thread --------------------------------------------------------------------------------
 
+// The feed as the output thread sees it. A shutdown that cannot wait for the thread cuts it
+// off: every call then finds nothing to play, and the feed itself may go.
+class TGuardedFeed final : public TPcmFeed
+{
+public:
+    explicit TGuardedFeed(TPcmFeed& feed) : m_feed(&feed) {}
+    void Cut()
+    {
+        std::lock_guard lock(m_mutex);
+        m_feed = nullptr;
+    }
+
+    TSegment CurrentSegment() override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_feed ? m_feed->CurrentSegment() : TSegment{};
+    }
+    qint64 Read(quint64 segment, char* data, qint64 maxBytes) override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_feed ? m_feed->Read(segment, data, maxBytes) : 0;
+    }
+    bool ReadAll(quint64 segment) override
+    {
+        std::lock_guard lock(m_mutex);
+        return !m_feed || m_feed->ReadAll(segment);
+    }
+    bool Ready(quint64 segment) override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_feed && m_feed->Ready(segment);
+    }
+    void Played(quint64 segment, qint64 bytes) override
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_feed)
+            m_feed->Played(segment, bytes);
+    }
+    qint64 Unplayed(quint64 segment) override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_feed ? m_feed->Unplayed(segment) : 0;
+    }
+    void Restart(quint64 segment) override
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_feed)
+            m_feed->Restart(segment);
+    }
+
+private:
+    std::mutex m_mutex;
+    TPcmFeed* m_feed;
+};
+
 class TOutputWorker final : public QObject
 {
 public:
-    TOutputWorker(TPcmFeed& feed, QList<TBackendFactory> backends)
-        : m_feed(feed), m_backends(std::move(backends)), m_timer(this)
+    TOutputWorker(std::shared_ptr<TGuardedFeed> feed, QList<TBackendFactory> backends,
+                  std::shared_ptr<const TClock> clock)
+        : m_feed(std::move(feed)), m_backends(std::move(backends)), m_clock(std::move(clock)),
+          m_timer(this)
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
@@ -141,57 +249,50 @@ public:
     void Tick()
     {
         if (!m_driver)
-            m_driver = std::make_unique<TOutputDriver>(m_feed, m_backends);
-        switch (m_driver->Tick()) {
-        case TOutputDriver::TTick::Idle:
+            m_driver = std::make_unique<TOutputDriver>(*m_feed, m_backends, m_clock);
+        if (m_driver->Tick() == TOutputDriver::TTick::Idle) {
             m_timer.stop();
-            break;
-        case TOutputDriver::TTick::Starting:
-            // Until the first audio is heard, so a play starts without waiting for a tick.
-            m_timer.start(StartingTickMs);
-            break;
-        case TOutputDriver::TTick::Playing:
-            if (!m_timer.isActive() || m_timer.interval() != m_driver->NextTickMs())
-                m_timer.start(m_driver->NextTickMs());
-            break;
+            return;
         }
+        // Also while nothing is heard yet: the engine wakes the output when the first audio
+        // is ready, and the backend plays it on its own.
+        if (!m_timer.isActive() || m_timer.interval() != m_driver->NextTickMs())
+            m_timer.start(m_driver->NextTickMs());
     }
     void Shutdown()
     {
         m_timer.stop();
         m_driver.reset();
+        QThread::currentThread()->quit();
     }
 
 private:
-    static constexpr int StartingTickMs = 2;
-
-    TPcmFeed& m_feed;
+    std::shared_ptr<TGuardedFeed> m_feed;
     QList<TBackendFactory> m_backends;
+    std::shared_ptr<const TClock> m_clock;
     QTimer m_timer;
     std::unique_ptr<TOutputDriver> m_driver;
 };
 
-TThreadedOutput::TThreadedOutput(QList<TBackendFactory> backends) : m_backends(std::move(backends))
+TThreadedOutput::TThreadedOutput(QList<TBackendFactory> backends,
+                                 std::shared_ptr<const TClock> clock)
+    : m_backends(std::move(backends)), m_clock(std::move(clock))
 {
-    m_thread.setObjectName(QStringLiteral("qlnx audio output"));
 }
 
 TThreadedOutput::~TThreadedOutput()
 {
-    if (!m_worker)
-        return;
-    QMetaObject::invokeMethod(
-        m_worker, [w = m_worker] { w->Shutdown(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-    delete m_worker;
+    Shutdown(std::chrono::steady_clock::now() + std::chrono::seconds(1));
 }
 
 void TThreadedOutput::Attach(TPcmFeed& feed)
 {
-    m_worker = new TOutputWorker(feed, m_backends);
-    m_worker->moveToThread(&m_thread);
-    m_thread.start(QThread::HighPriority);
+    m_feed = std::make_shared<TGuardedFeed>(feed);
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("qlnx audio output"));
+    m_worker = new TOutputWorker(m_feed, m_backends, m_clock);
+    m_worker->moveToThread(m_thread);
+    m_thread->start(QThread::HighPriority);
 }
 
 void TThreadedOutput::Wake()
@@ -201,11 +302,31 @@ void TThreadedOutput::Wake()
             m_worker, [w = m_worker] { w->Tick(); }, Qt::QueuedConnection);
 }
 
+void TThreadedOutput::Shutdown(std::chrono::steady_clock::time_point deadline)
+{
+    if (!m_thread)
+        return;
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->Shutdown(); }, Qt::QueuedConnection);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (m_thread->wait(QDeadlineTimer(std::max<qint64>(0, left.count())))) {
+        delete m_worker;
+        delete m_thread;
+    } else {
+        // Stuck in the sound system: the thread and its worker are let go (they live on until
+        // the program ends), and never reach the feed again.
+        m_feed->Cut();
+    }
+    m_worker = nullptr;
+    m_thread = nullptr;
+}
+
 std::unique_ptr<TAudioOutput> MakeSilentAudioOutput()
 {
     auto clock = std::make_shared<TSteadyClock>();
     return std::make_unique<TThreadedOutput>(
-        QList<TBackendFactory>{[clock] { return std::make_unique<TSilentBackend>(clock); }});
+        QList<TBackendFactory>{[clock] { return std::make_unique<TSilentBackend>(clock); }}, clock);
 }
 
 } // namespace qlnx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -70,15 +71,42 @@ private:
     std::vector<char> m_scratch;
 };
 
+// A sound device that stalls: it plays in silence at the clock's pace until it has taken
+// stallAfter bytes of a segment, then takes nothing more and says nothing of it (no error), as
+// a sound server that hangs. For trying the player out, and for tests.
+class TStallingBackend final : public TOutputBackend
+{
+public:
+    TStallingBackend(std::shared_ptr<const TClock> clock, qint64 stallAfter,
+                     TSilentBackend::TCapture capture = {});
+
+    bool Start(TPcmFeed& feed, quint64 segment) override;
+    void Halt() override { m_silent.Halt(); }
+    qint64 Service() override;
+    int ServiceMs() const override { return 20; }
+
+private:
+    TSilentBackend m_silent;
+    qint64 m_stallAfter;
+    qint64 m_played = 0;
+};
+
 using TBackendFactory = std::function<std::unique_ptr<TOutputBackend>()>;
 
 // Plays the feed's segments through the first backend that works. When a backend fails during
 // a play the play goes on, from the sample played last, through the next one; a new play tries
-// the first again. Driven by Tick: a timer in real use, the test itself otherwise.
+// the first again. A backend that stops playing while audio is ready for it (a sound server
+// that stalls without an error) counts as failed: after StallMs without progress, or
+// StartStallMs when the first backend of a play has not started yet. Driven by Tick: a timer
+// in real use, the test itself otherwise.
 class TOutputDriver
 {
 public:
-    TOutputDriver(TPcmFeed& feed, QList<TBackendFactory> backends);
+    static constexpr qint64 StallMs = 900;
+    static constexpr qint64 StartStallMs = 3000;
+
+    TOutputDriver(TPcmFeed& feed, QList<TBackendFactory> backends,
+                  std::shared_ptr<const TClock> clock);
     ~TOutputDriver();
 
     enum class TTick
@@ -94,34 +122,44 @@ public:
 
 private:
     bool StartBackend();
+    // Whether the backend, having played `played` bytes, has stopped playing.
+    bool Stalled(qint64 played);
 
     TPcmFeed& m_feed;
     QList<TBackendFactory> m_factories;
+    std::shared_ptr<const TClock> m_clock;
     qsizetype m_choice = 0;
     std::unique_ptr<TOutputBackend> m_backend;
     quint64 m_segment = 0;
     int m_nextTickMs = 0;
+    qint64 m_lastPlayed = 0;
+    qint64 m_progressNs = 0; // when the backend last played something, or started
 };
 
 class TOutputWorker;
+class TGuardedFeed;
 
 // The output used by the player: a driver ticking in a thread of its own, so audio never waits
 // for the GUI. Every change of the feed wakes it at once; while a segment plays it ticks as
 // often as its backend wants, and once more just when the segment is due to end, so a play
-// ends on time.
+// ends on time. Idle, it waits for a wake.
 class TThreadedOutput final : public TAudioOutput
 {
 public:
     // The factories are called in the output's thread.
-    explicit TThreadedOutput(QList<TBackendFactory> backends);
+    TThreadedOutput(QList<TBackendFactory> backends, std::shared_ptr<const TClock> clock);
     ~TThreadedOutput() override;
 
     void Attach(TPcmFeed& feed) override;
     void Wake() override;
+    // A thread stuck in the sound system past the deadline is let go, cut off from the feed.
+    void Shutdown(std::chrono::steady_clock::time_point deadline) override;
 
 private:
     QList<TBackendFactory> m_backends;
-    QThread m_thread;
+    std::shared_ptr<const TClock> m_clock;
+    std::shared_ptr<TGuardedFeed> m_feed;
+    QThread* m_thread = nullptr;
     TOutputWorker* m_worker = nullptr;
 };
 

@@ -1,35 +1,50 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
+#include <vector>
 
-#include <QList>
 #include <QStringList>
-#include <QThreadPool>
 
-#include "cdio/CdioDisc.h"
+#include "cdio/DriveBackend.h"
+#include "cdio/DriveMonitor.h"
 #include "cdio/PlaybackEngine.h"
 #include "playback/CdDevice.h"
 
 namespace qlnx {
 
+// A drive given by its backend (a scripted drive in tests and benchmarks).
+struct TBackendDrive
+{
+    QString Label;
+    std::unique_ptr<TDriveBackend> Backend;
+};
+
 struct TCdioDeviceSetup
 {
     // Disc images (CUE sheets, cdrdao TOC files) that follow the physical drives as virtual
     // drives, in this order.
-    QStringList ImagePaths;
+    QStringList ImagePaths{};
     bool PhysicalDrives = true;
     // The device nodes to take as physical drives instead of those libcdio finds.
-    QStringList DeviceNodes;
+    QStringList DeviceNodes{};
     // Where the audio goes; by default the system's audio output, silence when there is none.
-    std::unique_ptr<TAudioOutput> Output;
+    std::unique_ptr<TAudioOutput> Output{};
     TReadAhead ReadAhead = TReadAhead::Thread;
+    // Drives watched like physical ones, after them and before the images.
+    std::vector<TBackendDrive> BackendDrives{};
+    TMonitorTiming Monitor{};
 };
 
 // The CD device on libcdio: physical drives (sorted by device path, labelled by the device's
 // short name, "sr0") followed by disc images as virtual drives (labelled by the image's file
 // name). Audio is read digitally and played by the playback engine, which lives as long as
 // the device, so a play outlives CloseDevice.
+//
+// Nothing here waits for a drive: each physical drive has a monitor thread that alone talks to
+// it, and every question is answered from its latest snapshot. A disc still being read has no
+// serial yet and its drive is NotReady; door commands return at once. Images are read when
+// asked (it is fast), through the same snapshots. Every call to a physical drive is logged,
+// with its duration, to the category "qlnx.drive" (debug level, off by default).
 //
 // A virtual drive behaves like a drive with a tray: OpenDoor opens it (mode Open, no disc),
 // CloseDoor closes it and the image file is read afresh at the next question, so a replaced
@@ -40,6 +55,8 @@ class TCdioDevice final : public CdDevice
     Q_OBJECT
 public:
     explicit TCdioDevice(TCdioDeviceSetup setup, QObject* parent = nullptr);
+    // Ends within 1.5 s whatever the drives do: a drive call that does not return by then is
+    // left to its thread.
     ~TCdioDevice() override;
 
     QStringList EnumerateCdDrives() override;
@@ -61,6 +78,9 @@ public:
     void OpenDoor() override;
     void CloseDoor() override;
 
+    TDiscText CdText() override;
+    bool DrivesSettled() override;
+
 protected:
     void StartPlay(std::optional<quint32> from, std::optional<quint32> to) override;
 
@@ -68,37 +88,23 @@ private:
     struct TDrive
     {
         QString Label;
-        QString Path; // device node or image file
-        bool Image = false;
-        bool TrayOpen = false; // virtual tray of an image; a physical drive is asked
-        // A physical tray is moving on our command (set here, cleared by the tray thread).
-        std::shared_ptr<std::atomic<bool>> TrayBusy = std::make_shared<std::atomic<bool>>(false);
-        // Images: the disc while the tray stays closed. Physical drives: the disc read at
-        // OpenDevice.
-        std::shared_ptr<TCdioDisc> Disc;
+        std::unique_ptr<TDriveWatch> Watch;
     };
 
-    void AddDrive(const QString& path, bool image);
-    // The disc of a drive as it is now, reading an image when its tray has just closed
-    // (Unreadable only when that image cannot be read).
-    TCdioDisc::TOpened LoadedDisc(TDrive& drive);
-    // The open drive's disc as last read, without asking the drive.
-    std::shared_ptr<TCdioDisc> TocDisc();
-    // The open drive's disc when the drive holds one now (door closed, disc in).
-    std::shared_ptr<TCdioDisc> ReadyDisc();
-    // What the engine does on the open drive; no value when it does nothing there.
-    std::optional<TPlaybackEngine::TStatus> EngineOnOpenDrive() const;
+    void AddDrive(const QString& label, std::unique_ptr<TDriveWatch> watch);
+    TDriveSnapshot OpenSnapshot();
+    // The open drive's disc when the drive holds one now.
+    std::shared_ptr<const TDiscInfo> OpenDisc();
+    // What the engine does with the disc in the open drive; a play whose disc has left the
+    // drive is forgotten.
+    std::optional<TPlaybackEngine::TStatus> EngineOnOpenDrive(const TDriveSnapshot& snapshot);
     TPlaybackEngine::TCompletion Completion();
-    void MoveTray(int drive, bool open);
 
-    QList<TDrive> m_drives;
+    std::vector<TDrive> m_drives;
     int m_open = -1;
-    // The table of contents of the disc the engine was last given, to tell whether a physical
-    // drive still holds that disc when it is opened again.
-    TDiscToc m_playedToc;
+    // The disc the engine was last given, to tell whether a drive still holds it.
+    std::shared_ptr<const TDiscInfo> m_playedDisc;
     std::unique_ptr<TPlaybackEngine> m_engine;
-    // Physical trays move without holding up the GUI.
-    QThreadPool m_trayPool;
 };
 
 } // namespace qlnx

@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 
 #include <cdio/cdio.h>
+#include <cdio/cdtext.h>
 #include <cdio/logging.h>
 
 #include "playback/DiscIdentity.h"
@@ -58,6 +59,7 @@ TCdioDisc::TOpened TCdioDisc::OpenImage(const QString& path)
     TDiscToc toc = image->Toc();
     std::shared_ptr<TCdioDisc> disc(new TCdioDisc(nullptr, std::move(image), std::move(toc)));
     disc->ReadSerial();
+    disc->TakeSheetText();
     return {TOpenResult::Opened, std::move(disc)};
 }
 
@@ -96,7 +98,43 @@ std::shared_ptr<TCdioDisc> TCdioDisc::FromHandle(TCdioHandle cdio)
         return nullptr;
     std::shared_ptr<TCdioDisc> disc(new TCdioDisc(std::move(cdio), nullptr, std::move(toc)));
     disc->ReadSerial();
+    disc->ReadDriveText();
     return disc;
+}
+
+std::shared_ptr<const TDiscInfo> TCdioDisc::Info(const std::shared_ptr<TCdioDisc>& disc)
+{
+    if (!disc)
+        return nullptr;
+    return std::make_shared<const TDiscInfo>(
+        TDiscInfo{disc->Toc(), disc->Serial(), disc->Text(), disc});
+}
+
+void TCdioDisc::TakeSheetText()
+{
+    const TImageSheet& sheet = m_image->Sheet();
+    m_text.Artist = sheet.Performer;
+    m_text.Title = sheet.Title;
+    for (const TSheetTrack& track : sheet.Tracks)
+        m_text.TrackTitles.append(track.Title);
+}
+
+void TCdioDisc::ReadDriveText()
+{
+    // CD-Text comes in UTF-8 from libcdio, kept with the handle. Tracks are counted from the
+    // disc's first track number, as the table of contents is.
+    const cdtext_t* text = cdio_get_cdtext(m_cdio.get());
+    if (!text)
+        return;
+    const auto field = [text](cdtext_field_t key, track_t track) {
+        const char* value = cdtext_get_const(text, key, track);
+        return value ? QString::fromUtf8(value).trimmed() : QString();
+    };
+    m_text.Artist = field(CDTEXT_FIELD_PERFORMER, 0);
+    m_text.Title = field(CDTEXT_FIELD_TITLE, 0);
+    const track_t first = cdio_get_first_track_num(m_cdio.get());
+    for (qsizetype i = 0; i < m_toc.Tracks.size(); ++i)
+        m_text.TrackTitles.append(field(CDTEXT_FIELD_TITLE, track_t(first + i)));
 }
 
 void TCdioDisc::ReadSerial()

@@ -7,9 +7,11 @@
 #include <QList>
 #include <QString>
 
+#include "cdio/DriveWatch.h"
 #include "cdio/ImageFile.h"
 #include "cdio/PlaybackEngine.h"
 #include "cdio/TocMath.h"
+#include "disc/DiscText.h"
 
 typedef struct _CdIo CdIo_t;
 
@@ -56,6 +58,10 @@ public:
     quint32 Serial() const { return m_serial; }
     // The sheet of an image, with its CD-Text; none for a drive.
     const TImageSheet* Sheet() const { return m_image ? &m_image->Sheet() : nullptr; }
+    // The CD-Text of the disc: from the sheet of an image, from the disc in a drive.
+    const TDiscText& Text() const { return m_text; }
+    // What identifies the disc, with the disc itself as the source of its audio.
+    static std::shared_ptr<const TDiscInfo> Info(const std::shared_ptr<TCdioDisc>& disc);
 
     void ReadAudio(qint32 lsn, int count, char* buffer) override;
 
@@ -65,6 +71,8 @@ private:
     static std::shared_ptr<TCdioDisc> FromHandle(TCdioHandle cdio);
     // Reads the identity of a disc whose table of contents is set.
     void ReadSerial();
+    void ReadDriveText();
+    void TakeSheetText();
     std::optional<quint32> FileSystemSerial();
     std::optional<QByteArray> ReadUserData(qint32 lsn);
 
@@ -73,6 +81,7 @@ private:
     std::unique_ptr<TImageFile> m_image; // an image's
     TDiscToc m_toc;
     quint32 m_serial = 0;
+    TDiscText m_text;
 };
 
 // libcdio writes its messages to stderr unless told otherwise; they go to the logging

@@ -20,21 +20,41 @@ TPlaybackEngine::TPlaybackEngine(std::unique_ptr<TAudioOutput> output, TReadAhea
 {
     m_output->Attach(*this);
     if (m_readAhead == TReadAhead::Thread)
-        m_reader = std::thread([this] { ReaderLoop(); });
+        m_reader = std::thread([this, link = m_link] { ReaderLoop(link); });
 }
 
 TPlaybackEngine::~TPlaybackEngine()
 {
+    Shutdown(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+}
+
+void TPlaybackEngine::Shutdown(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_ptr<TAudioOutput> output;
     {
         std::lock_guard lock(m_mutex);
+        if (std::exchange(m_shutDown, true))
+            return;
         m_quit = true;
         m_done = nullptr;
+        output = std::move(m_output);
     }
-    m_readerWake.notify_all();
-    if (m_reader.joinable())
-        m_reader.join();
+    m_link->Wake.notify_all();
     // The output stops pulling before the feed goes away.
-    m_output.reset();
+    output->Shutdown(deadline);
+    output.reset();
+    if (!m_reader.joinable())
+        return;
+    std::unique_lock lock(m_mutex);
+    if (m_link->Ended.wait_until(lock, deadline, [this] { return m_link->Finished; })) {
+        lock.unlock();
+        m_reader.join();
+    } else {
+        // Inside a read that does not return: it finds the engine gone once it does.
+        m_link->Alive = false;
+        lock.unlock();
+        m_reader.detach();
+    }
 }
 
 void TPlaybackEngine::StartSegment(qint64 from, bool continues)
@@ -49,8 +69,10 @@ void TPlaybackEngine::StartSegment(qint64 from, bool continues)
 
 void TPlaybackEngine::WakeAll()
 {
-    m_readerWake.notify_all();
-    m_output->Wake();
+    m_link->Wake.notify_all();
+    std::lock_guard lock(m_mutex);
+    if (m_output)
+        m_output->Wake();
 }
 
 void TPlaybackEngine::Play(int drive, std::shared_ptr<TSectorSource> source, qint64 from, qint64 to,
@@ -221,7 +243,7 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
         wakeReader = n > 0 && m_readAhead == TReadAhead::Thread && PlanRead(plan, false);
     }
     if (wakeReader)
-        m_readerWake.notify_one();
+        m_link->Wake.notify_one();
     return n;
 }
 
@@ -229,6 +251,15 @@ bool TPlaybackEngine::ReadAll(quint64 segment)
 {
     std::lock_guard lock(m_mutex);
     return segment != 0 && segment == m_segment && m_readPos >= m_end && m_ring.Fill() == 0;
+}
+
+bool TPlaybackEngine::Ready(quint64 segment)
+{
+    std::lock_guard lock(m_mutex);
+    if (segment == 0 || segment != m_segment)
+        return false;
+    // Read on demand, anything not read yet is as good as ready.
+    return m_ring.Fill() > 0 || (m_readAhead == TReadAhead::Inline && m_readPos < m_end);
 }
 
 void TPlaybackEngine::Played(quint64 segment, qint64 bytes)
@@ -273,14 +304,15 @@ void TPlaybackEngine::Restart(quint64 segment)
     WakeAll();
 }
 
-void TPlaybackEngine::ReaderLoop()
+void TPlaybackEngine::ReaderLoop(const std::shared_ptr<TReaderLink>& link)
 {
-    std::unique_lock lock(m_mutex);
+    // Nothing of the engine is touched unless its lock is held and it is still alive.
+    std::unique_lock lock(link->Mutex);
     std::vector<char> buffer(std::size_t(ChunkSectors * BytesPerSector));
-    while (!m_quit) {
+    while (link->Alive && !m_quit) {
         TReadPlan plan;
         if (!PlanRead(plan, false)) {
-            m_readerWake.wait(lock);
+            link->Wake.wait(lock);
             continue;
         }
         const quint64 segment = m_segment;
@@ -290,16 +322,17 @@ void TPlaybackEngine::ReaderLoop()
         // When the play let go of its disc meanwhile, the disc is closed here, unlocked.
         source.reset();
         lock.lock();
+        if (!link->Alive)
+            break;
         if (segment != m_segment || plan.From != m_readPos)
             continue;
         const bool first = m_ring.Fill() == 0;
         Append(plan, buffer.data());
-        if (first) {
-            lock.unlock();
+        if (first && m_output)
             m_output->Wake();
-            lock.lock();
-        }
     }
+    link->Finished = true;
+    link->Ended.notify_all();
 }
 
 } // namespace qlnx

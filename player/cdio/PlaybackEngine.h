@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -51,6 +52,9 @@ public:
     virtual qint64 Read(quint64 segment, char* data, qint64 maxBytes) = 0;
     // Every byte of the segment has been read.
     virtual bool ReadAll(quint64 segment) = 0;
+    // Whether audio of the segment is ready to be read now (an output that takes none of it
+    // is stuck; one that finds none is waiting for the disc).
+    virtual bool Ready(quint64 segment) = 0;
     // The first `bytes` bytes of the segment have been played (heard, not just taken).
     virtual void Played(quint64 segment, qint64 bytes) = 0;
     // Bytes of the segment not played yet; 0 when it is no longer current.
@@ -70,6 +74,9 @@ public:
     // The feed changed (a segment began or ended, audio became ready): look at it soon.
     // Any thread; never blocks.
     virtual void Wake() = 0;
+    // Stops pulling from the feed, waiting for that until the deadline at most; after it the
+    // output never touches the feed again.
+    virtual void Shutdown(std::chrono::steady_clock::time_point /*deadline*/) {}
 };
 
 enum class TReadAhead
@@ -80,7 +87,9 @@ enum class TReadAhead
 
 // Digital playback of one play at a time: sectors are read ahead in a thread of their own, the
 // output pulls the samples, and positions and completions follow what the output has played.
-// The device layer calls it from the GUI thread; nothing here waits for a sector read.
+// The device layer calls it from the GUI thread; nothing here waits for a sector read, not
+// even its end: a reader still inside a read of a slow drive then is let go, and ends without
+// touching the engine once the read returns.
 // Positions are byte offsets on the disc (sector address * 2352).
 class TPlaybackEngine final : public TPcmFeed
 {
@@ -103,7 +112,11 @@ public:
 
     explicit TPlaybackEngine(std::unique_ptr<TAudioOutput> output,
                              TReadAhead readAhead = TReadAhead::Thread);
+    // Shuts down, waiting a second at most.
     ~TPlaybackEngine() override;
+    // Ends the output and the reader, waiting for them until the deadline at most. Nothing
+    // may be asked of the engine after it.
+    void Shutdown(std::chrono::steady_clock::time_point deadline);
     TPlaybackEngine(const TPlaybackEngine&) = delete;
     TPlaybackEngine& operator=(const TPlaybackEngine&) = delete;
 
@@ -127,6 +140,7 @@ public:
     TSegment CurrentSegment() override;
     qint64 Read(quint64 segment, char* data, qint64 maxBytes) override;
     bool ReadAll(quint64 segment) override;
+    bool Ready(quint64 segment) override;
     void Played(quint64 segment, qint64 bytes) override;
     qint64 Unplayed(quint64 segment) override;
     void Restart(quint64 segment) override;
@@ -145,15 +159,27 @@ private:
     bool PlanRead(TReadPlan& plan, bool ignoreRoom) const;
     void Append(const TReadPlan& plan, const char* sectors);
     void ReadInline(qint64 wanted);
-    void ReaderLoop();
+    struct TReaderLink;
+    void ReaderLoop(const std::shared_ptr<TReaderLink>& link);
     void WakeAll();
 
     std::unique_ptr<TAudioOutput> m_output;
     const TReadAhead m_readAhead;
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_readerWake;
+    // The lock of the engine's state, shared with the reader thread so that it can find out,
+    // after a read, whether the engine is still there.
+    struct TReaderLink
+    {
+        std::mutex Mutex;
+        std::condition_variable Wake;
+        std::condition_variable Ended;
+        bool Alive = true;
+        bool Finished = false;
+    };
+    std::shared_ptr<TReaderLink> m_link = std::make_shared<TReaderLink>();
+    std::mutex& m_mutex = m_link->Mutex;
     bool m_quit = false;
+    bool m_shutDown = false;
 
     TState m_state = TState::Idle;
     int m_drive = -1;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "disc/DiscText.h"
 #include "disc/TrackSource.h"
 
 namespace qlnx {
@@ -46,7 +47,10 @@ public:
 // - OpenDevice throws EMCIDeviceError when the drive cannot be opened (also for an empty drive
 //   name). A device still open is closed first. Nothing else throws, except PauseDevice with no
 //   device open.
-// - DeviceMode is Open while the door is open or no disc is in the drive.
+// - DeviceMode is Open while the door is open or no disc is in the drive, and NotReady while a
+//   disc is in but not read yet (it has no serial until then).
+// - No call waits for a drive: queries answer from what the device last learnt of it, and
+//   door commands return at once and take effect later.
 // - CloseDevice does not stop the drive: a play goes on, and opening the same drive again
 //   reports Playing.
 // - PlayFrom/PlayTo set a value and a pending flag. PlayRange starts a play from PlayFrom when
@@ -98,6 +102,12 @@ public:
     virtual void PauseDevice() = 0;
     virtual void OpenDoor() = 0;
     virtual void CloseDoor() = 0;
+
+    // The CD-Text of the disc in the open drive; empty when it has none.
+    virtual TDiscText CdText() { return {}; }
+    // Whether every drive has had its first look: a disc in it has been read, or found
+    // unreadable. Until then a drive may still turn out to hold a disc.
+    virtual bool DrivesSettled() { return true; }
 
     TNotifyResult NotifyResult() const { return m_notifyResult; }
 

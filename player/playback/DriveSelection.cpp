@@ -26,13 +26,26 @@ void TPlaybackController::Startup(std::optional<quint32> seed)
     m_inTimer = false;
     ResetDisplay();
     m_display.EnableButtons(false);
+    m_probePending = true;
+    m_settleTicks = 0;
+    if (m_device.DrivesSettled()) {
+        ProbeDrives();
+    } else {
+        // A drive whose disc is still being read might be the one to choose.
+        m_timer.setInterval(SettleInterval);
+    }
+    m_timer.start();
+}
+
+void TPlaybackController::ProbeDrives()
+{
+    m_probePending = false;
     for (int i = 0; i < m_drives.size(); ++i) {
         m_display.SetDriveItemIndex(i);
         if (OpenDrive(i))
             break;
     }
     m_timer.setInterval(m_interval);
-    m_timer.start();
 }
 
 void TPlaybackController::ResetDisplay()
@@ -146,6 +159,11 @@ bool TPlaybackController::TryOtherDrives()
 
 void TPlaybackController::DriveComboChange(int index)
 {
+    // A drive the user chose is not overruled by the start-up probe.
+    if (m_probePending) {
+        m_probePending = false;
+        m_timer.setInterval(m_interval);
+    }
     if (index != m_driveIndex)
         OpenDrive(index);
 }

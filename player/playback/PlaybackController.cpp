@@ -37,7 +37,7 @@ bool TPlaybackController::Playing()
 void TPlaybackController::SetInterval(int ms)
 {
     m_interval = ms;
-    if (!m_seeking)
+    if (!m_seeking && !m_probePending)
         m_timer.setInterval(ms);
 }
 
@@ -176,7 +176,10 @@ void TPlaybackController::TimerTimer()
     if (m_inTimer)
         return;
     m_inTimer = true;
-    if (m_model.DiscID() == 0) {
+    if (m_probePending) {
+        if (m_device.DrivesSettled() || ++m_settleTicks >= MaxSettleTicks)
+            ProbeDrives();
+    } else if (m_model.DiscID() == 0) {
         OpenDrive(m_driveIndex);
     } else if (m_device.DeviceMode() == TDeviceMode::Open) {
         EndSeek();

@@ -25,6 +25,10 @@ public:
     static constexpr int DefaultInterval = 1000;
     static constexpr int SeekInterval = 100;
     static constexpr int FastSeekInterval = 10;
+    // While drives are still reading their discs at start-up, the poll looks this often, and
+    // this many times at most before it probes the drives anyway.
+    static constexpr int SettleInterval = 50;
+    static constexpr int MaxSettleTicks = 100;
 
     // programDir: where a relative data directory is resolved.
     TPlaybackController(TDiscModel& model, CdDevice& device, TPlaybackDisplay& display,
@@ -32,8 +36,12 @@ public:
 
     // --- Start and end ----------------------------------------------------------------
     // Lists the drives, seeds the shuffle generator (from the clock when no seed is given),
-    // resets the display, probes the drives in list order and starts the poll timer.
+    // resets the display, probes the drives in list order and starts the poll timer. The probe
+    // waits (on the poll, without holding anything up) until every drive has had a look at its
+    // disc, MaxSettleTicks at most.
     void Startup(std::optional<quint32> seed = std::nullopt);
+    // The start-up probe has not run yet.
+    bool ProbePending() const { return m_probePending; }
     // The device part of closing the window: stop only when "Stop at Close" is checked.
     void FormClose();
 
@@ -104,6 +112,7 @@ private:
     void ShowStateText(const QString& text);
     QString DriveHint(int index) const;
     bool Playing();
+    void ProbeDrives();
     void FollowHead(quint32 position);
     // Stops the drive; a completion still on its way then counts for nothing.
     void StopDrive();
@@ -123,6 +132,8 @@ private:
     quint32 m_seekPosition = 0;
     int m_seekTicks = 0;
     bool m_inTimer = false;
+    bool m_probePending = false;
+    int m_settleTicks = 0;
     // Plays started here whose completion has not come yet, and whether the latest one was
     // stopped or paused since.
     int m_completionsOwed = 0;

@@ -59,16 +59,21 @@ QString NoDriveHint(const QString& settingsFile)
            settingsFile;
 }
 
-QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir)
+namespace {
+
+// The values of the keys <prefix>1, <prefix>2, ... of a section as paths, in the order of their
+// numbers, each with its number.
+QList<std::pair<qint64, QString>> NumberedPaths(const TIniFile& settings, const QString& section,
+                                                const QString& prefix, const QString& settingsDir)
 {
-    const QString section = QStringLiteral("Drives");
     QList<std::pair<qint64, QString>> numbered;
     for (const QString& key : settings.Keys(section)) {
-        if (!key.startsWith(QLatin1String("Image"), Qt::CaseInsensitive))
+        if (!key.startsWith(prefix, Qt::CaseInsensitive) || key.size() == prefix.size() ||
+            !key.at(prefix.size()).isDigit())
             continue;
         bool ok = false;
-        const qint64 n = key.mid(5).toLongLong(&ok);
-        if (!ok || n < 1 || !key.at(5).isDigit())
+        const qint64 n = key.mid(prefix.size()).toLongLong(&ok);
+        if (!ok || n < 1)
             continue;
         QString path = settings.ReadString(section, key, QString());
         if (path.isEmpty())
@@ -82,10 +87,37 @@ QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir
     }
     std::stable_sort(numbered.begin(), numbered.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    return numbered;
+}
+
+} // namespace
+
+QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir)
+{
     QStringList paths;
-    for (const auto& entry : numbered)
+    for (const auto& entry :
+         NumberedPaths(settings, QStringLiteral("Drives"), QStringLiteral("Image"), settingsDir))
         paths.append(entry.second);
     return paths;
+}
+
+TTestSettings ReadTestSettings(const TIniFile& settings, const QString& settingsDir)
+{
+    const QString section = QStringLiteral("Test");
+    TTestSettings test;
+    for (const auto& [n, path] :
+         NumberedPaths(settings, section, QStringLiteral("Drive"), settingsDir)) {
+        const QString key = QStringLiteral("Drive") + QString::number(n);
+        const auto ms = [&](const QString& what) {
+            return std::max(0, settings.ReadInteger(section, key + what, 0));
+        };
+        test.Drives.append(TTestDrive{path, ms(QStringLiteral("SpinUp")),
+                                      ms(QStringLiteral("TocRead")),
+                                      ms(QStringLiteral("SlowRead"))});
+    }
+    test.OutputStallMs =
+        std::max(0, settings.ReadInteger(section, QStringLiteral("OutputStall"), 0));
+    return test;
 }
 
 } // namespace qlnx

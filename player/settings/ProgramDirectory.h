@@ -31,4 +31,22 @@ QString NoDriveHint(const QString& settingsFile);
 // path not beginning with "/" is taken from settingsDir.
 QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir);
 
+// Section "Test": drives and an audio output that misbehave on purpose, for trying the player
+// out against slow drives and stalling sound servers. Nobody needs it to play discs.
+struct TTestDrive
+{
+    QString ImagePath;  // the disc image behind the drive's calls
+    int SpinUpMs = 0;   // DriveNSpinUp: the disc spins up this long after the tray closes
+    int TocReadMs = 0;  // DriveNTocRead: each read of the table of contents takes this long
+    int SlowReadMs = 0; // DriveNSlowRead: the first read of audio after it takes this long
+};
+struct TTestSettings
+{
+    // Drive1, Drive2, ... (paths as for the images of "Drives"), each with its timings.
+    QList<TTestDrive> Drives;
+    // OutputStall: the audio output stops taking samples this long into every play.
+    int OutputStallMs = 0;
+};
+TTestSettings ReadTestSettings(const TIniFile& settings, const QString& settingsDir);
+
 } // namespace qlnx

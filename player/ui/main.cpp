@@ -7,7 +7,9 @@
 
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
+#include "cdio/AudioSinkBackend.h"
 #include "cdio/CdioDevice.h"
+#include "cdio/ScriptedDrive.h"
 #include "desktop/FirstStart.h"
 #include "desktop/MprisService.h"
 #include "disc/DiscModel.h"
@@ -41,8 +43,20 @@ int main(int argc, char** argv)
 
     const QString programDir = ProgramDirectory();
     const TIniFile settings(SettingsFileName(programDir));
+    // Drives and an output that misbehave on purpose, when the settings ask for them.
+    const TTestSettings test = ReadTestSettings(settings, programDir);
+    std::vector<TBackendDrive> testDrives;
+    for (const TTestDrive& drive : test.Drives) {
+        testDrives.push_back(
+            {QStringLiteral("test%1").arg(testDrives.size() + 1),
+             MakeScriptedDriveBackend(drive.ImagePath, {.SpinUpMs = drive.SpinUpMs,
+                                                        .TocReadMs = drive.TocReadMs,
+                                                        .SlowReadMs = drive.SlowReadMs})});
+    }
     TCdioDevice device(
-        {DriveImagePaths(settings, programDir), true, {}, nullptr, TReadAhead::Thread});
+        {.ImagePaths = DriveImagePaths(settings, programDir),
+         .Output = test.OutputStallMs > 0 ? MakeSystemAudioOutput(test.OutputStallMs) : nullptr,
+         .BackendDrives = std::move(testDrives)});
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
     mainForm.FormCreate();

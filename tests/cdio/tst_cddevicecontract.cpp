@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "cdio/CdioDevice.h"
+#include "cdio/ScriptedDrive.h"
 #include "disc/Tmsf.h"
 #include "support/CaptureOutput.h"
 #include "support/SimulatedCdDrive.h"
@@ -20,6 +21,8 @@ public:
     virtual ~TDeviceUnderTest() = default;
     virtual CdDevice& Device() = 0;
     virtual void Run(qint64 ms) = 0;
+    // Waits until every drive has had its first look.
+    virtual void Settle() {}
 };
 
 // The drives' discs as track lengths in frames; an empty list is an empty drive.
@@ -65,8 +68,10 @@ public:
         }
         auto output = std::make_unique<TCaptureOutput>();
         m_output = output.get();
-        m_device = std::make_unique<TCdioDevice>(
-            TCdioDeviceSetup{images, false, {}, std::move(output), TReadAhead::Inline});
+        m_device = std::make_unique<TCdioDevice>(TCdioDeviceSetup{.ImagePaths = images,
+                                                                  .PhysicalDrives = false,
+                                                                  .Output = std::move(output),
+                                                                  .ReadAhead = TReadAhead::Inline});
     }
     CdDevice& Device() override { return *m_device; }
     void Run(qint64 ms) override { m_output->Run(ms); }
@@ -77,10 +82,50 @@ private:
     std::unique_ptr<TCdioDevice> m_device;
 };
 
+// The same images behind the calls of physical drives, each watched by a monitor thread.
+class TMonitored final : public TDeviceUnderTest
+{
+public:
+    explicit TMonitored(const TDrives& drives)
+    {
+        std::vector<TBackendDrive> backends;
+        for (qsizetype i = 0; i < drives.size(); ++i) {
+            QList<TTestTrack> tracks;
+            for (const qint32 frames : drives.at(i))
+                tracks.append(TTestTrack{frames});
+            const QString name = QStringLiteral("disc%1").arg(i);
+            const QString image = tracks.isEmpty() ? m_dir.filePath(name + QStringLiteral(".cue"))
+                                                   : WriteCueImage(m_dir.path(), name, tracks);
+            backends.push_back(
+                {QStringLiteral("sr%1").arg(i), MakeScriptedDriveBackend(image, {})});
+        }
+        auto output = std::make_unique<TCaptureOutput>();
+        m_output = output.get();
+        m_device =
+            std::make_unique<TCdioDevice>(TCdioDeviceSetup{.PhysicalDrives = false,
+                                                           .Output = std::move(output),
+                                                           .ReadAhead = TReadAhead::Inline,
+                                                           .BackendDrives = std::move(backends),
+                                                           .Monitor = {.PollMs = 10}});
+    }
+    CdDevice& Device() override { return *m_device; }
+    void Run(qint64 ms) override { m_output->Run(ms); }
+    void Settle() override
+    {
+        QVERIFY(QTest::qWaitFor([this] { return m_device->DrivesSettled(); }));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    TCaptureOutput* m_output = nullptr;
+    std::unique_ptr<TCdioDevice> m_device;
+};
+
 enum class TKind
 {
     Simulated,
-    Libcdio
+    Libcdio,
+    Monitored
 };
 
 constexpr qint32 Seconds = FramesPerSecond;
@@ -95,7 +140,8 @@ quint32 EndOf(CdDevice& device, int track)
 } // namespace
 
 // The rules of CdDevice.h, held against every implementation: the simulated drive the
-// playback tests run on, and the libcdio drive on disc images.
+// playback tests run on, and the libcdio device on disc images, read directly and behind the
+// calls of physical drives.
 class TestCdDeviceContract : public QObject
 {
     Q_OBJECT
@@ -109,8 +155,11 @@ class TestCdDeviceContract : public QObject
         m_spy.reset();
         if (kind == TKind::Simulated)
             m_dut = std::make_unique<TSimulated>(drives);
-        else
+        else if (kind == TKind::Libcdio)
             m_dut = std::make_unique<TLibcdio>(drives);
+        else
+            m_dut = std::make_unique<TMonitored>(drives);
+        m_dut->Settle();
         m_spy = std::make_unique<QSignalSpy>(&m_dut->Device(), &CdDevice::Notify);
         m_dut->Device().OpenDevice(Label(drive));
         return m_dut->Device();
@@ -140,6 +189,7 @@ private Q_SLOTS:
         QTest::addColumn<TKind>("kind");
         QTest::newRow("simulated") << TKind::Simulated;
         QTest::newRow("libcdio") << TKind::Libcdio;
+        QTest::newRow("monitored") << TKind::Monitored;
     }
     void cleanup()
     {

@@ -28,8 +28,13 @@ struct TRig
     {
         auto output = std::make_unique<TCaptureOutput>();
         Output = output.get();
-        Device = std::make_unique<TCdioDevice>(TCdioDeviceSetup{
-            images, !deviceNodes.isEmpty(), deviceNodes, std::move(output), TReadAhead::Inline});
+        Device =
+            std::make_unique<TCdioDevice>(TCdioDeviceSetup{.ImagePaths = images,
+                                                           .PhysicalDrives = !deviceNodes.isEmpty(),
+                                                           .DeviceNodes = deviceNodes,
+                                                           .Output = std::move(output),
+                                                           .ReadAhead = TReadAhead::Inline,
+                                                           .Monitor = {.PollMs = 10}});
         Spy = std::make_unique<QSignalSpy>(Device.get(), &CdDevice::Notify);
     }
     // Completions delivered so far.
@@ -109,6 +114,8 @@ private Q_SLOTS:
         QCOMPARE(rig.Device->EnumerateCdDrives(),
                  (QStringList{QStringLiteral("null"), QStringLiteral("zero"),
                               QStringLiteral("disc.cue")}));
+        // Each drive's monitor has its first look in a thread of its own.
+        QTRY_VERIFY(rig.Device->DrivesSettled());
         for (const QString& node : {QStringLiteral("null"), QStringLiteral("zero")}) {
             QVERIFY(!rig.Device->DiscSerial(node));
             QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, rig.Device->OpenDevice(node));

@@ -6,6 +6,7 @@
 
 #include "cdio/PlaybackEngine.h"
 #include "support/CaptureOutput.h"
+#include "support/Gate.h"
 #include "support/TestImage.h"
 
 using namespace qlnx;
@@ -74,6 +75,29 @@ private:
     qint64 m_latency;
     qint64 m_reported = 0;
     qint64 m_start = 0;
+};
+
+// A sound device that stalls after `stallAfter` bytes, keeping what it played.
+std::unique_ptr<TOutputBackend> Stalling(std::shared_ptr<const TClock> clock,
+                                         std::shared_ptr<QByteArray> heard, qint64 stallAfter)
+{
+    return std::make_unique<TStallingBackend>(
+        std::move(clock), stallAfter, [heard](const char* d, qint64 n) { heard->append(d, n); });
+}
+
+// A disc whose reads wait at a gate.
+class THeldSource final : public TSectorSource
+{
+public:
+    explicit THeldSource(std::shared_ptr<TGate> gate) : m_gate(std::move(gate)) {}
+    void ReadAudio(qint32, int count, char* buffer) override
+    {
+        m_gate->Pass();
+        std::memset(buffer, 0, std::size_t(count * BytesPerSector));
+    }
+
+private:
+    std::shared_ptr<TGate> m_gate;
 };
 
 constexpr qint64 Second = BytesPerSecond;
@@ -253,6 +277,81 @@ private Q_SLOTS:
         QCOMPARE(rig.Results.size(), 2);
         QCOMPARE(*heard, m_disc.left(Second));
         QVERIFY(rig.Output->Captured().isEmpty());
+    }
+
+    void aStalledOutputHandsThePlayOn()
+    {
+        // The sound server stalls two seconds into the play; a new stream to it stalls too;
+        // the play moves on to silence within two seconds of the stall and completes, with
+        // every sample played once.
+        auto first = std::make_shared<QByteArray>();
+        auto second = std::make_shared<QByteArray>();
+        TRig* rigPtr = nullptr;
+        TRig rig({[&rigPtr, first] { return Stalling(rigPtr->Output->Clock(), first, 2 * Second); },
+                  [&rigPtr, second] { return Stalling(rigPtr->Output->Clock(), second, 0); }});
+        rigPtr = &rig;
+        rig.Engine->Play(0, m_source, 0, 6 * Second, rig.Done());
+        rig.Output->Run(2000);
+        QCOMPARE(first->size(), 2 * Second);
+        rig.Output->Run(2000);
+        QVERIFY(!rig.Output->Captured().isEmpty());
+        rig.Output->Run(4000);
+        QCOMPARE(rig.Results, QList<TNotifyResult>{TNotifyResult::Successful});
+        QVERIFY(second->isEmpty());
+        QCOMPARE(*first + rig.Output->Captured(), m_disc.left(6 * Second));
+
+        // A device that never starts is given longer before the play moves on.
+        first->clear();
+        rig.Output->ClearCaptured();
+        TRig late({[&rigPtr, first] { return Stalling(rigPtr->Output->Clock(), first, 0); }});
+        rigPtr = &late;
+        late.Engine->Play(0, m_source, 0, Second, late.Done());
+        late.Output->Run(TOutputDriver::StartStallMs - 100);
+        QVERIFY(late.Output->Captured().isEmpty());
+        late.Output->Run(1200);
+        QCOMPARE(late.Results, QList<TNotifyResult>{TNotifyResult::Successful});
+        QCOMPARE(late.Output->Captured(), m_disc.left(Second));
+    }
+
+    void waitingForTheDiscIsNoStall()
+    {
+        // Nothing is ready for the output while the drive is slow: the output is not to blame.
+        auto gate = std::make_shared<TGate>(false);
+        auto heard = std::make_shared<QByteArray>();
+        TRig* rigPtr = nullptr;
+        TRig rig(
+            {[&rigPtr, heard] { return Stalling(rigPtr->Output->Clock(), heard, 100 * Second); }},
+            TReadAhead::Thread);
+        rigPtr = &rig;
+        rig.Engine->Play(0, std::make_shared<THeldSource>(gate), 0, Second, rig.Done());
+        QTRY_COMPARE(gate->Arrived(), 1);
+        rig.Output->Run(10'000);
+        gate->Open();
+        QElapsedTimer guard;
+        guard.start();
+        while (rig.Results.isEmpty() && guard.elapsed() < 10'000) {
+            rig.Output->Run(20);
+            QThread::yieldCurrentThread();
+        }
+        QCOMPARE(rig.Results, QList<TNotifyResult>{TNotifyResult::Successful});
+        QCOMPARE(heard->size(), Second);
+        QVERIFY(rig.Output->Captured().isEmpty());
+    }
+
+    void shutdownLeavesAStuckReadBehind()
+    {
+        auto gate = std::make_shared<TGate>(false);
+        TRig rig({}, TReadAhead::Thread);
+        rig.Engine->Play(0, std::make_shared<THeldSource>(gate), 0, 10 * Second, rig.Done());
+        QTRY_COMPARE(gate->Arrived(), 1);
+        QElapsedTimer shutdown;
+        shutdown.start();
+        rig.Engine.reset();
+        QVERIFY(shutdown.elapsed() < 1500);
+        // The read returns after the engine is gone; the reader ends and lets go of the disc.
+        gate->Open();
+        QTRY_COMPARE(gate.use_count(), 1);
+        QVERIFY(rig.Results.isEmpty());
     }
 
     void readAheadThreadPlaysTheSameBytes()

@@ -30,6 +30,57 @@ private Q_SLOTS:
         QCOMPARE(rig.Display.Hint, QStringLiteral("sr0 [sr1] sr2"));
     }
 
+    void startUpWaitsForDrivesStillReading()
+    {
+        // The first drive's disc is still being read when the player starts: the probe waits
+        // for it on the poll, a while at most, so it is not passed over for the second.
+        TPlaybackRig rig;
+        rig.Drive.AddDrive(QStringLiteral("sr0"));
+        const int e = rig.Drive.AddDrive(QStringLiteral("sr1"));
+        rig.Drive.InsertDisc(e, TSimDisc::Audio({60}, 0xE));
+        rig.Drive.SetSettled(false);
+        rig.Controller.Startup(1);
+        QVERIFY(rig.Controller.ProbePending());
+        QVERIFY(rig.Drive.Log().isEmpty());
+        QCOMPARE(rig.Display.Title, QStringLiteral("Please wait..."));
+        QCOMPARE(rig.Controller.Timer().interval(), TPlaybackController::SettleInterval);
+        rig.Ticks(3, TPlaybackController::SettleInterval);
+        QVERIFY(rig.Controller.ProbePending());
+
+        rig.Drive.InsertDisc(0, TSimDisc::Audio({60}, 0xD));
+        rig.Drive.SetSettled(true);
+        rig.Tick(TPlaybackController::SettleInterval);
+        QVERIFY(!rig.Controller.ProbePending());
+        QCOMPARE(rig.Controller.DriveIndex(), 0);
+        QCOMPARE(rig.Model.DiscID(), 0xDu);
+        QCOMPARE(rig.Controller.Timer().interval(), TPlaybackController::DefaultInterval);
+
+        // A drive that never settles is given up on; a drive the user picks meanwhile is kept.
+        TPlaybackRig late;
+        late.Drive.AddDrive(QStringLiteral("sr0"));
+        late.Drive.InsertDisc(0, TSimDisc::Audio({60}, 0xD));
+        late.Drive.SetSettled(false);
+        late.Controller.Startup(1);
+        late.Ticks(TPlaybackController::MaxSettleTicks - 1, TPlaybackController::SettleInterval);
+        QCOMPARE(late.Model.DiscID(), 0u);
+        late.Tick(TPlaybackController::SettleInterval);
+        QCOMPARE(late.Model.DiscID(), 0xDu);
+
+        TPlaybackRig chosen;
+        chosen.Drive.AddDrive(QStringLiteral("sr0"));
+        chosen.Drive.AddDrive(QStringLiteral("sr1"));
+        chosen.Drive.InsertDisc(0, TSimDisc::Audio({60}, 0xD));
+        chosen.Drive.InsertDisc(1, TSimDisc::Audio({60}, 0xE));
+        chosen.Drive.SetSettled(false);
+        chosen.Controller.Startup(1);
+        chosen.Controller.DriveComboChange(1);
+        QVERIFY(!chosen.Controller.ProbePending());
+        chosen.Drive.SetSettled(true);
+        chosen.Ticks(2);
+        QCOMPARE(chosen.Controller.DriveIndex(), 1);
+        QCOMPARE(chosen.Model.DiscID(), 0xEu);
+    }
+
     void withoutAnAudioDiscTheLastDriveIsPolled()
     {
         TPlaybackRig rig;

@@ -238,6 +238,26 @@ private Q_SLOTS:
             (QStringList{QStringLiteral("/etc/q/one.toc"), QStringLiteral("/etc/q/sub/two.cue"),
                          QDir::homePath() + QStringLiteral("/four.cue"),
                          QStringLiteral("/abs/ten.cue")}));
+
+        // The drives for trying the player out take the same paths, each with its timings.
+        WriteBytes(Path(QStringLiteral("test.ini")), "[Test]\n"
+                                                     "Drive2=slow.cue\n"
+                                                     "Drive2SpinUp=2000\n"
+                                                     "drive2tocread=$1388\n"
+                                                     "Drive1=/fast.cue\n"
+                                                     "Drive1SlowRead=-5\n"
+                                                     "DriveX=none.cue\n"
+                                                     "OutputStall=3000\n");
+        const TTestSettings test =
+            ReadTestSettings(TIniFile(Path(QStringLiteral("test.ini"))), QStringLiteral("/etc/q"));
+        QCOMPARE(test.Drives.size(), 2);
+        QCOMPARE(test.Drives.at(0).ImagePath, QStringLiteral("/fast.cue"));
+        QCOMPARE(test.Drives.at(0).SlowReadMs, 0);
+        QCOMPARE(test.Drives.at(1).ImagePath, QStringLiteral("/etc/q/slow.cue"));
+        QCOMPARE(test.Drives.at(1).SpinUpMs, 2000);
+        QCOMPARE(test.Drives.at(1).TocReadMs, 5000);
+        QCOMPARE(test.OutputStallMs, 3000);
+        QCOMPARE(ReadTestSettings(ini, QStringLiteral("/etc/q")).Drives.size(), 0);
     }
 };
 

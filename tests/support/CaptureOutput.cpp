@@ -12,7 +12,7 @@ TCaptureOutput::TCaptureOutput(QList<TBackendFactory> before) : m_factories(std:
 
 void TCaptureOutput::Attach(TPcmFeed& feed)
 {
-    m_driver = std::make_unique<TOutputDriver>(feed, m_factories);
+    m_driver = std::make_unique<TOutputDriver>(feed, m_factories, m_clock);
 }
 
 void TCaptureOutput::Tick()

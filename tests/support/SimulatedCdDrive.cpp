@@ -285,4 +285,10 @@ void TSimulatedCdDrive::EndPlay(Drive& d, TNotifyResult result)
     d.Ours = false;
 }
 
+TDiscText TSimulatedCdDrive::CdText()
+{
+    const Drive* d = Current();
+    return d && DiscReady(*d) ? d->Disc->Text : TDiscText{};
+}
+
 } // namespace qlnx

@@ -23,6 +23,7 @@ struct TSimDisc
 {
     QList<TSimTrack> Tracks;
     std::optional<quint32> Serial; // no value: the identity cannot be read
+    TDiscText Text;
 
     // Audio tracks of the given lengths in seconds.
     static TSimDisc Audio(const QList<int>& seconds, quint32 serial);
@@ -42,6 +43,8 @@ public:
     void SetDoorOpen(int drive, bool open);
     // A drive whose device cannot be opened.
     void SetUnavailable(int drive, bool unavailable);
+    // Whether the drives have had their first look at their discs (they have by default).
+    void SetSettled(bool settled) { m_settled = settled; }
     // A play started by someone else (an earlier run of the player) before the device is
     // opened here: no completion reaches this device for it.
     void StartForeignPlay(int drive, int fromTrack, qint64 fromOffsetFrames);
@@ -76,6 +79,8 @@ public:
     void PauseDevice() override;
     void OpenDoor() override;
     void CloseDoor() override;
+    TDiscText CdText() override;
+    bool DrivesSettled() override { return m_settled; }
 
 protected:
     void StartPlay(std::optional<quint32> from, std::optional<quint32> to) override;
@@ -106,6 +111,7 @@ private:
     QList<Drive> m_drives;
     int m_open = -1;
     QStringList m_log;
+    bool m_settled = true;
 };
 
 } // namespace qlnx

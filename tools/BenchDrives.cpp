@@ -1,0 +1,204 @@
+// The drive parts of the playback benchmark: what a slow drive does to the window's event
+// loop and to the end of the program, and what an idle player costs.
+
+#include "Bench.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "cdio/AudioOutput.h"
+#include "cdio/CdioDevice.h"
+#include "cdio/ScriptedDrive.h"
+#include "disc/DiscModel.h"
+#include "disc/Tmsf.h"
+#include "playback/PlaybackController.h"
+#include "playback/PlaybackDisplay.h"
+
+using namespace qlnx;
+
+namespace {
+
+// A display that shows nothing: the benchmark watches the event loop, not the screen.
+class TNullDisplay final : public TPlaybackDisplay
+{
+public:
+    void ResetDisplay() override { m_title = QStringLiteral("Please wait..."); }
+    void FillTrackList(std::span<const quint8>) override {}
+    void ShowCurrentTrack(int) override {}
+    void ShowPosition(quint32, int) override {}
+    QString TitlePanelText() const override { return m_title; }
+    void SetTitlePanelText(const QString& text) override { m_title = text; }
+    void SetTitlePanelHint(const QString&) override {}
+    void EnableButtons(bool) override {}
+    void EnableEjectButton(bool) override {}
+    void ShowPlayButton(bool) override {}
+    int GaugeProgress() const override { return 0; }
+    void SetDriveList(const QStringList&) override {}
+    void SetDriveItemIndex(int) override {}
+    bool OptionChecked(TPlayOption option) const override
+    {
+        return option == TPlayOption::Repeat || option == TPlayOption::StopAtClose;
+    }
+    void SetOptionChecked(TPlayOption, bool) override {}
+    void SetOptionEnabled(TPlayOption, bool) override {}
+    void ReportError(const QString&) override {}
+
+private:
+    QString m_title;
+};
+
+// Runs the event loop until done() holds or ms pass; returns the longest gap between two
+// passes of a timer that wants to run every millisecond.
+template <typename Done> qint64 LongestStall(int ms, Done done)
+{
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer pass;
+    pass.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&pass, &QTimer::timeout, &loop, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (now >= ms || done())
+            loop.quit();
+    });
+    pass.start(1);
+    loop.exec();
+    return longest;
+}
+
+} // namespace
+
+void Pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void BenchSlowDrive(const QString& image)
+{
+    // Once armed, a read of the table of contents does not return for 5 s and cannot be cut
+    // short, as a drive stuck on a bad disc.
+    auto stuck = std::make_shared<std::atomic<bool>>(false);
+    std::vector<TBackendDrive> drives;
+    drives.push_back({QStringLiteral("slow"),
+                      MakeScriptedDriveBackend(
+                          image, {.SpinUpMs = 2000,
+                                  .TocReadMs = 5000,
+                                  .SlowReadMs = 5000,
+                                  .Before = [stuck](TDriveCall call) {
+                                      if (call == TDriveCall::ReadDisc && *stuck)
+                                          std::this_thread::sleep_for(std::chrono::seconds(5));
+                                  }})});
+    auto device =
+        std::make_unique<TCdioDevice>(TCdioDeviceSetup{.PhysicalDrives = false,
+                                                       .Output = MakeSilentAudioOutput(),
+                                                       .BackendDrives = std::move(drives)});
+    QTemporaryDir programDir;
+    TDiscModel model;
+    TNullDisplay display;
+    TPlaybackController controller(model, *device, display, programDir.path());
+
+    QElapsedTimer phase;
+    phase.start();
+    controller.Startup();
+    const qint64 loading =
+        LongestStall(20'000, [&] { return model.DiscID() != 0 && !controller.ProbePending(); });
+    std::printf("Slow drive (spin-up 2 s, table of contents 5 s, first audio read 5 s):\n"
+                "  disc loaded after %.1f s; longest event-loop stall meanwhile %lld ms "
+                "(goal: under 20 ms)\n",
+                double(phase.elapsed()) / 1000, loading);
+
+    phase.restart();
+    controller.PlayButtonClick();
+    const qint64 playing =
+        LongestStall(20'000, [&] { return TmsfSeconds(device->CurrentPosition()) >= 1; });
+    std::printf("  first second played after %.1f s; longest event-loop stall meanwhile %lld ms\n",
+                double(phase.elapsed()) / 1000, playing);
+
+    // Eject and close again: the tray commands return at once, the disc is read afresh.
+    phase.restart();
+    controller.EjectButtonClick();
+    const qint64 ejectCall = phase.elapsed();
+    LongestStall(500, [] { return false; });
+    *stuck = true;
+    controller.EjectButtonClick();
+    const qint64 reloading = LongestStall(1000, [] { return false; });
+    std::printf("  eject: call returned in %lld ms; longest event-loop stall while the tray "
+                "moved and the disc was read again %lld ms\n",
+                ejectCall, reloading);
+
+    // The program ends while the drive is inside a read that does not return.
+    QElapsedTimer exit;
+    exit.start();
+    device.reset();
+    std::printf("  device ended %lld ms after it was asked to, during a stuck read (goal: "
+                "under 2000 ms)\n",
+                exit.elapsed());
+}
+
+void BenchIdlePlayer(const QString& image, const QString& player)
+{
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("qlnx"));
+    if (!QFile::copy(player, copy)) {
+        std::printf("Idle player: no player at %s\n", qPrintable(player));
+        return;
+    }
+    QFile ini(dir.filePath(QStringLiteral("qlnx.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write("[Drives]\nImage1=" + image.toUtf8() + "\n");
+    ini.close();
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.start(copy, {});
+    if (!process.waitForStarted()) {
+        std::printf("Idle player: could not start %s\n", qPrintable(copy));
+        return;
+    }
+    Pause(5000);
+    if (process.state() != QProcess::Running) {
+        std::printf("Idle player: it ended at once (is a player already running?)\n");
+        return;
+    }
+    // Nanoseconds on the CPU of all its threads, from the scheduler's statistics.
+    const auto cpuNs = [pid = process.processId()] {
+        double ns = 0;
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+        for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
+            if (stat.open(QIODevice::ReadOnly))
+                ns += stat.readAll().split(' ').value(0).toDouble();
+        }
+        return ns;
+    };
+    const double before = cpuNs();
+    Pause(60'000);
+    const double after = cpuNs();
+    ::kill(pid_t(process.processId()), SIGTERM);
+    process.waitForFinished(5000);
+    const double seconds = (after - before) / 1e9;
+    std::printf("Idle player with a disc loaded, 60 s: %.3f s CPU, %.3f %% of one core "
+                "(goal: under 0.05 %%)\n",
+                seconds, seconds / 60 * 100);
+}
