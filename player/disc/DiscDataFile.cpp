@@ -133,17 +133,26 @@ void ApplyDiscDataLines(TDiscModel& model, const QStringList& lines)
 }
 
 std::optional<QString> LoadDiscData(TDiscModel& model, TTrackSource& source,
-                                    const QString& programDir)
+                                    const QString& programDir, const TDiscText& defaults)
 {
-    model.SetArtist(QStringLiteral("Artist"));
-    model.SetTitle(QStringLiteral("Title"));
     model.FillTracks(source);
     model.ResetOrders();
 
     const QString fileName = DiscDataFileName(model, programDir);
     QFile file(fileName);
-    if (!file.exists())
+    const bool own = !file.exists();
+    const auto text = [own](const QString& given, const QString& plain) {
+        return own && !given.isEmpty() ? given : plain;
+    };
+    model.SetArtist(text(defaults.Artist, QStringLiteral("Artist")));
+    model.SetTitle(text(defaults.Title, QStringLiteral("Title")));
+    if (own) {
+        for (int n = 1; n <= model.TrackCount() && n <= defaults.TrackTitles.size(); ++n) {
+            if (!defaults.TrackTitles.at(n - 1).isEmpty())
+                model.Tracks(n).Name = defaults.TrackTitles.at(n - 1);
+        }
         return std::nullopt;
+    }
     if (!file.open(QIODevice::ReadOnly))
         return CannotOpenMessage(fileName);
     QByteArray bytes = file.readAll();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "disc/DiscText.h"
+
 namespace qlnx {
 
 class TDiscModel;
@@ -19,10 +21,11 @@ QString DiscDataFileName(quint32 discID, const QString& dataDir, const QString& 
 QString DiscDataFileName(const TDiscModel& model, const QString& programDir);
 
 // Fills the track table from the device, sets every default, then reads the disc's file when it
-// exists. Returns the message to show when the file exists but cannot be read; the defaults
-// stand then. Never writes.
+// exists. Without a file, the non-empty texts of `defaults` (the disc's CD-Text, when the user
+// wants it) stand in for "Artist", "Title" and "TrackNN". Returns the message to show when the
+// file exists but cannot be read; the plain defaults stand then. Never writes.
 std::optional<QString> LoadDiscData(TDiscModel& model, TTrackSource& source,
-                                    const QString& programDir);
+                                    const QString& programDir, const TDiscText& defaults = {});
 
 // Applies the lines of a disc data file to a model that holds its defaults.
 void ApplyDiscDataLines(TDiscModel& model, const QStringList& lines);

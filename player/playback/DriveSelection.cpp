@@ -115,7 +115,8 @@ bool TPlaybackController::OpenDrive(int index)
     }
 
     m_model.SetTrackCount(tracks);
-    if (const auto error = LoadDiscData(m_model, m_device, m_programDir))
+    const TDiscText defaults = m_cdTextDefaults ? m_device.CdText() : TDiscText{};
+    if (const auto error = LoadDiscData(m_model, m_device, m_programDir, defaults))
         m_display.ReportError(*error);
     m_display.EnableButtons(true);
 

@@ -97,6 +97,10 @@ public:
     void TimerTimer();
     void MediaPlayerNotify();
 
+    // A disc without a data file takes artist, title and track names from its CD-Text where
+    // it has them, instead of "Artist", "Title" and "TrackNN".
+    void SetCdTextDefaults(bool on) { m_cdTextDefaults = on; }
+
     // The poll interval outside a seek hold.
     int Interval() const { return m_interval; }
     void SetInterval(int ms);
@@ -139,6 +143,7 @@ private:
     int m_completionsOwed = 0;
     bool m_playEnded = false;
     int m_interval = DefaultInterval;
+    bool m_cdTextDefaults = false;
 };
 
 } // namespace qlnx

@@ -127,6 +127,7 @@ TSettings ReadSettings(const TIniFile& ini)
     s.TrackNumberStyle = ReadByte(ini, QStringLiteral("TrackNumber"), def.TrackNumberStyle);
     s.DataDir = ini.ReadString(OptionSection, QStringLiteral("DataDir"), def.DataDir);
     s.Interval = ini.ReadInteger(OptionSection, QStringLiteral("Interval"), def.Interval);
+    s.CdText = ini.ReadInteger(OptionSection, QStringLiteral("CDText"), def.CdText);
     return s;
 }
 
@@ -164,6 +165,7 @@ std::optional<QString> WriteSettings(TIniFile& ini, const TSettings& s)
     w.Integer(OptionSection, QStringLiteral("TrackNumber"), s.TrackNumberStyle);
     w.String(OptionSection, QStringLiteral("DataDir"), s.DataDir);
     w.Integer(OptionSection, QStringLiteral("Interval"), s.Interval);
+    w.Integer(OptionSection, QStringLiteral("CDText"), s.CdText);
 
     return ini.Save();
 }

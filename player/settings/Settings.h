@@ -70,6 +70,9 @@ struct TSettings
     quint8 TrackNumberStyle = 0;   // 0 None, 1 "n.", 2 "[n]", 3 "<n>"
     QString DataDir = QStringLiteral("data\\"); // as configured, not resolved
     int Interval = 1000;                        // milliseconds; no command changes it
+    // 1: a disc without a data file takes its texts from its CD-Text. No command changes it;
+    // any other number means off and is written back as it was read.
+    int CdText = 0;
 
     bool operator==(const TSettings&) const = default;
 };

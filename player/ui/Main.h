@@ -199,6 +199,8 @@ private:
     TLyricsEditForm* m_lyricsEditForm = nullptr;
     TSeekInput* m_seekInput = nullptr;
     QString m_programDir;
+    // The settings' CDText, kept to be written back as it was read.
+    int m_cdTextSetting = 0;
     // Whether the lyrics window was on screen when the pair was minimised.
     bool m_lyricsFormMinimized = false;
     // The lyrics window is to show once the open menu has closed.

@@ -92,6 +92,8 @@ void TQLNXMainForm::LoadSettings()
     SetTrackNumberStyle(TTrackNumberStyle(s.TrackNumberStyle));
     m_model.SetDataDir(s.DataDir);
     m_controller->SetInterval(s.Interval);
+    m_cdTextSetting = s.CdText;
+    m_controller->SetCdTextDefaults(s.CdText == 1);
 }
 
 std::optional<QString> TQLNXMainForm::SaveSettings()
@@ -119,6 +121,7 @@ std::optional<QString> TQLNXMainForm::SaveSettings()
     s.TrackNumberStyle = quint8(m_trackNumberStyle);
     s.DataDir = m_model.DataDir();
     s.Interval = m_controller->Interval();
+    s.CdText = m_cdTextSetting;
     TIniFile ini(SettingsFileName(m_programDir));
     return WriteSettings(ini, s);
 }

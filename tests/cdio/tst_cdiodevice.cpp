@@ -6,9 +6,13 @@
 #include <QTest>
 
 #include "cdio/CdioDevice.h"
+#include "disc/DiscDataFile.h"
+#include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
 #include "playback/DiscIdentity.h"
+#include "playback/PlaybackController.h"
 #include "support/CaptureOutput.h"
+#include "support/RecordingDisplay.h"
 #include "support/TestImage.h"
 
 using namespace qlnx;
@@ -283,6 +287,54 @@ private Q_SLOTS:
         QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Stopped);
         QCOMPARE(rig.Results(),
                  (QList<TNotifyResult>{TNotifyResult::Aborted, TNotifyResult::Successful}));
+    }
+
+    void cdTextAsDefaults()
+    {
+        // A sheet that gives the disc's performer and title, and the titles of tracks 1 and 3.
+        const QString dir = Path(QStringLiteral("cdtext"));
+        QDir().mkpath(dir);
+        const QString cue = ThreeTracks(QStringLiteral("cdtext"));
+        QFile sheet(cue);
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        QByteArray text = sheet.readAll();
+        sheet.close();
+        text.prepend("PERFORMER \"Die Band\"\nTITLE \"Stücke\"\n");
+        text.replace("TRACK 01 AUDIO\n", "TRACK 01 AUDIO\n    TITLE \"Erstes\"\n");
+        text.replace("TRACK 03 AUDIO\n", "TRACK 03 AUDIO\n    TITLE Drittes\n");
+        WriteFile(cue, text);
+
+        TRig rig({cue});
+        rig.Device->OpenDevice(QStringLiteral("disc.cue"));
+        QCOMPARE(rig.Device->CdText().Title, QStringLiteral("Stücke"));
+
+        QTemporaryDir programDir;
+        const auto load = [&](bool cdText) {
+            auto model = std::make_unique<TDiscModel>();
+            TRecordingDisplay display;
+            TPlaybackController controller(*model, *rig.Device, display, programDir.path());
+            controller.SetCdTextDefaults(cdText);
+            rig.Device->CloseDevice();
+            controller.Startup(1);
+            return model;
+        };
+        const auto names = [](const TDiscModel& m) {
+            return QStringList{m.Artist(), m.Title(), m.Tracks(1).Name, m.Tracks(2).Name,
+                               m.Tracks(3).Name};
+        };
+        // Off: the plain defaults, whatever the disc says.
+        QCOMPARE(names(*load(false)),
+                 (QStringList{"Artist", "Title", "Track01", "Track02", "Track03"}));
+        // On: the disc's texts where it has them; nothing is written.
+        const auto withText = load(true);
+        QCOMPARE(names(*withText),
+                 (QStringList{"Die Band", "Stücke", "Erstes", "Track02", "Drittes"}));
+        QVERIFY(!QFile::exists(DiscDataFileName(*withText, programDir.path())));
+        // A disc with a data file keeps to the file, even where the file names nothing.
+        const QString file = DiscDataFileName(*withText, programDir.path());
+        QDir().mkpath(QFileInfo(file).path());
+        WriteFile(file, "[Artist]\r\nMine\r\n\r\n[Track02]\r\nZwei\r\n");
+        QCOMPARE(names(*load(true)), (QStringList{"Mine", "Title", "Track01", "Zwei", "Track03"}));
     }
 
     void sheetsNamingOtherFiles()

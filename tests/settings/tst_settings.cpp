@@ -64,7 +64,8 @@ const QByteArray FirstStartFile = "[MainForm]\n"
                                   "LyricsFormSync=0\n"
                                   "TrackNumber=0\n"
                                   "DataDir=data\\\n"
-                                  "Interval=1000\n";
+                                  "Interval=1000\n"
+                                  "CDText=0\n";
 
 } // namespace
 
@@ -157,6 +158,8 @@ private Q_SLOTS:
         s.TrackNumberStyle = 2;
         s.DataDir = QStringLiteral("/srv/歌詞/");
         s.Interval = 250;
+        // Only 1 turns CD-Text on; anything else is kept as it was.
+        s.CdText = 7;
         TIniFile ini(path);
         QVERIFY(!WriteSettings(ini, s));
 
@@ -172,7 +175,9 @@ private Q_SLOTS:
         QCOMPARE(written.Value(QStringLiteral("LyricsForm"), QStringLiteral("Top")),
                  QStringLiteral("-7"));
         QVERIFY(!written.Value(QStringLiteral("Option"), QStringLiteral("Repeat1")));
-        QCOMPARE(written.Keys(QStringLiteral("Option")).size(), 10);
+        QCOMPARE(written.Keys(QStringLiteral("Option")).size(), 11);
+        QCOMPARE(written.Value(QStringLiteral("Option"), QStringLiteral("CDText")),
+                 QStringLiteral("7"));
         QVERIFY(ReadSettings(written) == s);
     }
 
@@ -197,6 +202,7 @@ private Q_SLOTS:
                          "InvertText=-1\n"
                          "[Option]\n"
                          "Interval=0x1F4\n"
+                         "cdtext=$1\n"
                          "StayOnTop=1\n"
                          "Repeat=0\n"
                          "StopAtClose=yes\n"
@@ -217,6 +223,7 @@ private Q_SLOTS:
         QCOMPARE(s.GaugeForeColor, clBtnFace);
         QCOMPARE(s.GaugeInvertText, true);
         QCOMPARE(s.Interval, 500);
+        QCOMPARE(s.CdText, 1);
         QCOMPARE(s.StayOnTop, true);
         QCOMPARE(s.Repeat, false);
         QCOMPARE(s.StopAtClose, true);
@@ -279,7 +286,8 @@ private Q_SLOTS:
                                              "LyricsForm=2\r\n"
                                              "LyricsFormSync=0\r\n"
                                              "TrackNumber=0\r\n"
-                                             "DataDir=data\\\r\n") +
+                                             "DataDir=data\\\r\n"
+                                             "CDText=0\r\n") +
                                       added);
     }
 
