@@ -42,14 +42,15 @@ QStringList PhysicalDrives(const QStringList& nodes)
     return devices;
 }
 
-bool SameDisc(const TDiscInfo& a, const TDiscInfo& b)
+bool SameDisc(const TPlayedDisc& played, const QString& path, const TDiscInfo& disc)
 {
-    return a.Serial == b.Serial && a.Toc == b.Toc;
+    return played.Path == path && played.Serial == disc.Serial && played.Toc == disc.Toc;
 }
 
 } // namespace
 
-void TCdioDevice::AddDrive(const QString& label, std::unique_ptr<TDriveWatch> watch)
+void TCdioDevice::AddDrive(const QString& label, const QString& path, bool image,
+                           std::unique_ptr<TDriveWatch> watch)
 {
     // Drives are chosen by label, so two of one name must differ in it.
     QString unique = label;
@@ -57,7 +58,7 @@ void TCdioDevice::AddDrive(const QString& label, std::unique_ptr<TDriveWatch> wa
                                 [&](const TDrive& d) { return d.Label == unique; });
          ++n)
         unique = QStringLiteral("%1 (%2)").arg(label).arg(n);
-    m_drives.push_back(TDrive{unique, std::move(watch)});
+    m_drives.push_back(TDrive{unique, path, image, std::move(watch)});
 }
 
 TCdioDevice::TCdioDevice(TCdioDeviceSetup setup, QObject* parent) : CdDevice(parent)
@@ -70,14 +71,20 @@ TCdioDevice::TCdioDevice(TCdioDeviceSetup setup, QObject* parent) : CdDevice(par
     if (setup.PhysicalDrives) {
         const QStringList nodes = setup.DeviceNodes.isEmpty() ? FoundDrives() : setup.DeviceNodes;
         for (const QString& device : PhysicalDrives(nodes))
-            AddDrive(QFileInfo(device).fileName(), watch(MakeCdioDriveBackend(device)));
+            AddDrive(QFileInfo(device).fileName(), device, false,
+                     watch(MakeCdioDriveBackend(device)));
     }
-    for (TBackendDrive& drive : setup.BackendDrives)
-        AddDrive(drive.Label, watch(std::move(drive.Backend)));
+    for (TBackendDrive& drive : setup.BackendDrives) {
+        const QString path = drive.Backend->Name();
+        const bool image = drive.Backend->IsImage();
+        AddDrive(drive.Label, path, image, watch(std::move(drive.Backend)));
+    }
     for (const QString& image : setup.ImagePaths)
-        AddDrive(QFileInfo(image).fileName(), std::make_unique<TImageDrive>(image));
-    m_engine = std::make_unique<TPlaybackEngine>(
-        setup.Output ? std::move(setup.Output) : MakeSystemAudioOutput(), setup.ReadAhead);
+        AddDrive(QFileInfo(image).fileName(), image, true, std::make_unique<TImageDrive>(image));
+    m_player = setup.Player ? std::move(setup.Player)
+                            : std::make_unique<TLocalPlayer>(setup.Output ? std::move(setup.Output)
+                                                                          : MakeSystemAudioOutput(),
+                                                             setup.ReadAhead);
 }
 
 TCdioDevice::~TCdioDevice()
@@ -86,7 +93,7 @@ TCdioDevice::~TCdioDevice()
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
     for (TDrive& d : m_drives)
         d.Watch->RequestStop();
-    m_engine->Shutdown(deadline);
+    m_player->Shutdown(deadline);
     for (TDrive& d : m_drives)
         d.Watch->WaitStopped(deadline);
 }
@@ -124,15 +131,15 @@ void TCdioDevice::OpenDevice(const QString& drive)
         throw EMCIDeviceError("cannot open the drive " + drive.toStdString());
     m_open = int(it - m_drives.begin());
     // A play left running goes on only if the disc is still the one it plays.
-    EngineOnOpenDrive(it->Watch->Snapshot());
+    PlayOnOpenDrive(it->Watch->Snapshot());
 }
 
 void TCdioDevice::CloseDevice()
 {
     if (m_open < 0)
         return;
-    if (EngineOnOpenDrive(OpenSnapshot()))
-        m_engine->Detach();
+    if (PlayOnOpenDrive(OpenSnapshot()))
+        m_player->Detach();
     m_open = -1;
 }
 
@@ -147,18 +154,20 @@ std::shared_ptr<const TDiscInfo> TCdioDevice::OpenDisc()
     return snapshot.State == TDriveState::Ready ? std::move(snapshot.Disc) : nullptr;
 }
 
-std::optional<TPlaybackEngine::TStatus>
-TCdioDevice::EngineOnOpenDrive(const TDriveSnapshot& snapshot)
+std::optional<TDiscPlayer::TStatus> TCdioDevice::PlayOnOpenDrive(const TDriveSnapshot& snapshot)
 {
-    const TPlaybackEngine::TStatus status = m_engine->Status();
-    if (m_open < 0 || status.Drive != m_open || status.State == TPlaybackEngine::TState::Idle)
+    if (m_open < 0)
+        return std::nullopt;
+    const TDrive& drive = m_drives.at(std::size_t(m_open));
+    const TDiscPlayer::TStatus status = m_player->Status();
+    if (status.State == TDiscPlayer::TState::Idle || status.Disc.Path != drive.Path)
         return std::nullopt;
     const bool ready = snapshot.State == TDriveState::Ready && snapshot.Disc;
-    if (ready && m_playedDisc && SameDisc(*snapshot.Disc, *m_playedDisc))
+    if (ready && SameDisc(status.Disc, drive.Path, *snapshot.Disc))
         return status;
     // The disc it played has left the drive (a disc still being read may yet be it).
     if (ready || snapshot.State == TDriveState::Empty)
-        m_engine->Forget(m_open);
+        m_player->Forget(drive.Path);
     return std::nullopt;
 }
 
@@ -175,13 +184,13 @@ TDeviceMode TCdioDevice::DeviceMode()
     default:
         return TDeviceMode::NotReady;
     }
-    const auto status = EngineOnOpenDrive(snapshot);
+    const auto status = PlayOnOpenDrive(snapshot);
     if (!status)
         return TDeviceMode::Stopped;
     switch (status->State) {
-    case TPlaybackEngine::TState::Playing:
+    case TDiscPlayer::TState::Playing:
         return TDeviceMode::Playing;
-    case TPlaybackEngine::TState::Paused:
+    case TDiscPlayer::TState::Paused:
         return TDeviceMode::Paused;
     default:
         return TDeviceMode::Stopped;
@@ -223,13 +232,13 @@ quint32 TCdioDevice::CurrentPosition()
     const TDriveSnapshot snapshot = OpenSnapshot();
     if (snapshot.State != TDriveState::Ready || !snapshot.Disc)
         return 0;
-    const auto status = EngineOnOpenDrive(snapshot);
+    const auto status = PlayOnOpenDrive(snapshot);
     if (!status)
         return PackTmsf(1, 0, 0, 0);
     return TmsfAtSector(snapshot.Disc->Toc, qint32(status->Position / BytesPerSector));
 }
 
-TPlaybackEngine::TCompletion TCdioDevice::Completion()
+TDiscPlayer::TCompletion TCdioDevice::Completion()
 {
     return [this](TNotifyResult result) { PostNotify(result); };
 }
@@ -245,38 +254,40 @@ void TCdioDevice::StartPlay(std::optional<quint32> from, std::optional<quint32> 
     qint64 start = qint64(toc.Tracks.front().Start) * BytesPerSector;
     if (from)
         start = qint64(SectorAtTmsf(toc, *from)) * BytesPerSector;
-    else if (const auto status = EngineOnOpenDrive(snapshot))
+    else if (const auto status = PlayOnOpenDrive(snapshot))
         start = status->Position;
     const qint64 end = qint64(to ? SectorAtTmsf(toc, *to) : toc.LeadOut) * BytesPerSector;
-    m_playedDisc = snapshot.Disc;
-    m_engine->Play(m_open, snapshot.Disc->Audio, start, end, Completion());
+    const TDrive& drive = m_drives.at(std::size_t(m_open));
+    m_player->Play({drive.Path, drive.Image, snapshot.Disc->Serial, toc}, snapshot.Disc->Audio,
+                   start, end, Completion());
 }
 
 void TCdioDevice::StopDevice()
 {
-    if (EngineOnOpenDrive(OpenSnapshot()))
-        m_engine->Stop();
+    if (PlayOnOpenDrive(OpenSnapshot()))
+        m_player->Stop();
 }
 
 void TCdioDevice::PauseDevice()
 {
     if (m_open < 0)
         throw EMCIDeviceError("no device open");
-    const auto status = EngineOnOpenDrive(OpenSnapshot());
+    const auto status = PlayOnOpenDrive(OpenSnapshot());
     if (!status)
         return;
-    if (status->State == TPlaybackEngine::TState::Playing)
-        m_engine->Pause();
-    else if (status->State == TPlaybackEngine::TState::Paused)
-        m_engine->Resume(Completion());
+    if (status->State == TDiscPlayer::TState::Playing)
+        m_player->Pause();
+    else if (status->State == TDiscPlayer::TState::Paused)
+        m_player->Resume(Completion());
 }
 
 void TCdioDevice::OpenDoor()
 {
     if (m_open < 0)
         return;
-    m_engine->Forget(m_open);
-    m_drives.at(std::size_t(m_open)).Watch->OpenTray();
+    TDrive& drive = m_drives.at(std::size_t(m_open));
+    m_player->Forget(drive.Path);
+    drive.Watch->OpenTray();
 }
 
 void TCdioDevice::CloseDoor()
@@ -293,6 +304,9 @@ TDiscText TCdioDevice::CdText()
 
 bool TCdioDevice::DrivesSettled()
 {
+    // What plays (a play left running by an earlier run) is part of what a drive holds.
+    if (!m_player->Settled())
+        return false;
     return std::none_of(m_drives.begin(), m_drives.end(), [](TDrive& d) {
         const TDriveState state = d.Watch->Snapshot().State;
         return state == TDriveState::Looking || state == TDriveState::Reading;

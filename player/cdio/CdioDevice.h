@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include "cdio/DiscPlayer.h"
 #include "cdio/DriveBackend.h"
 #include "cdio/DriveMonitor.h"
 #include "cdio/PlaybackEngine.h"
@@ -27,7 +28,9 @@ struct TCdioDeviceSetup
     bool PhysicalDrives = true;
     // The device nodes to take as physical drives instead of those libcdio finds.
     QStringList DeviceNodes{};
-    // Where the audio goes; by default the system's audio output, silence when there is none.
+    // Who plays: by default the engine in this process, playing to Output (by default the
+    // system's audio output, silence when there is none), reading ahead as ReadAhead says.
+    std::unique_ptr<TDiscPlayer> Player{};
     std::unique_ptr<TAudioOutput> Output{};
     TReadAhead ReadAhead = TReadAhead::Thread;
     // Drives watched like physical ones, after them and before the images.
@@ -37,8 +40,9 @@ struct TCdioDeviceSetup
 
 // The CD device on libcdio: physical drives (sorted by device path, labelled by the device's
 // short name, "sr0") followed by disc images as virtual drives (labelled by the image's file
-// name). Audio is read digitally and played by the playback engine, which lives as long as
-// the device, so a play outlives CloseDevice.
+// name). Audio is read digitally and played by a disc player: the playback engine in this
+// process, which lives as long as the device, or the playback service, which outlives it. A
+// play outlives CloseDevice either way.
 //
 // Nothing here waits for a drive: each physical drive has a monitor thread that alone talks to
 // it, and every question is answered from its latest snapshot. A disc still being read has no
@@ -88,23 +92,24 @@ private:
     struct TDrive
     {
         QString Label;
+        QString Path;
+        bool Image = false;
         std::unique_ptr<TDriveWatch> Watch;
     };
 
-    void AddDrive(const QString& label, std::unique_ptr<TDriveWatch> watch);
+    void AddDrive(const QString& label, const QString& path, bool image,
+                  std::unique_ptr<TDriveWatch> watch);
     TDriveSnapshot OpenSnapshot();
     // The open drive's disc when the drive holds one now.
     std::shared_ptr<const TDiscInfo> OpenDisc();
-    // What the engine does with the disc in the open drive; a play whose disc has left the
+    // What the player does with the disc in the open drive; a play whose disc has left the
     // drive is forgotten.
-    std::optional<TPlaybackEngine::TStatus> EngineOnOpenDrive(const TDriveSnapshot& snapshot);
-    TPlaybackEngine::TCompletion Completion();
+    std::optional<TDiscPlayer::TStatus> PlayOnOpenDrive(const TDriveSnapshot& snapshot);
+    TDiscPlayer::TCompletion Completion();
 
     std::vector<TDrive> m_drives;
     int m_open = -1;
-    // The disc the engine was last given, to tell whether a drive still holds it.
-    std::shared_ptr<const TDiscInfo> m_playedDisc;
-    std::unique_ptr<TPlaybackEngine> m_engine;
+    std::unique_ptr<TDiscPlayer> m_player;
 };
 
 } // namespace qlnx

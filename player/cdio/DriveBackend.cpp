@@ -152,6 +152,7 @@ public:
     {
     }
     QString Name() const override { return m_backend->Name(); }
+    bool IsImage() const override { return m_backend->IsImage(); }
     bool IsDrive() override
     {
         return LoggedCall(

@@ -25,8 +25,10 @@ class TDriveBackend
 {
 public:
     virtual ~TDriveBackend() = default;
-    // The device node or file behind the drive, for messages.
+    // The device node or file behind the drive.
     virtual QString Name() const = 0;
+    // Name is a disc image behind a drive's calls (a scripted drive), to be opened as one.
+    virtual bool IsImage() const { return false; }
     // Whether a CD drive is there: anything opens as a drive with libcdio, /dev/null too.
     virtual bool IsDrive() = 0;
     virtual TTrayStatus Status() = 0;

@@ -80,6 +80,7 @@ public:
     }
 
     QString Name() const override { return m_path; }
+    bool IsImage() const override { return true; }
 
     bool IsDrive() override
     {

@@ -1,0 +1,45 @@
+#include "cdio/DiscPlayer.h"
+
+namespace qlnx {
+
+TLocalPlayer::TLocalPlayer(std::unique_ptr<TAudioOutput> output, TReadAhead readAhead)
+    : m_engine(std::move(output), readAhead)
+{
+}
+
+void TLocalPlayer::Play(const TPlayedDisc& disc, std::shared_ptr<TSectorSource> audio, qint64 from,
+                        qint64 to, TCompletion done)
+{
+    m_disc = disc;
+    m_engine.Play(0, std::move(audio), from, to, std::move(done));
+}
+
+void TLocalPlayer::Forget(const QString& path)
+{
+    if (path == m_disc.Path)
+        m_engine.Forget(0);
+}
+
+TDiscPlayer::TStatus TLocalPlayer::Status()
+{
+    const TPlaybackEngine::TStatus status = m_engine.Status();
+    TStatus result;
+    switch (status.State) {
+    case TPlaybackEngine::TState::Idle:
+        return result;
+    case TPlaybackEngine::TState::Playing:
+        result.State = TState::Playing;
+        break;
+    case TPlaybackEngine::TState::Paused:
+        result.State = TState::Paused;
+        break;
+    case TPlaybackEngine::TState::Stopped:
+        result.State = TState::Stopped;
+        break;
+    }
+    result.Disc = m_disc;
+    result.Position = status.Position;
+    return result;
+}
+
+} // namespace qlnx
