@@ -3,7 +3,7 @@
 # build tree.
 include(GNUInstallDirs)
 
-install(TARGETS qlnx qlnxdc qlnxcd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS qlnx qlnx-playd qlnxdc qlnxcd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 add_subdirectory(share)
 
 set(QLNX_PACKAGE_CONTACT "qlnx developers <qlnx@localhost>"

@@ -13,5 +13,12 @@ void BenchSlowDrive(const QString& image);
 // from a copy in a directory of its own whose settings name the image.
 void BenchIdlePlayer(const QString& image, const QString& player);
 
+// PlayRange to the first sample through the playback service, already running (in a thread of
+// this process) and started by the play (the program playd).
+void BenchServiceLatency(const QString& image, const QString& playd);
+
+// CPU time of the service and the player together per minute of audio, through the program.
+void BenchServiceCpu(const QString& image, const QString& playd);
+
 // Waits in the event loop for ms.
 void Pause(int ms);

@@ -2,11 +2,13 @@
 // - latency: the delay from PlayRange to the first sample handed to the output;
 // - cpu: the CPU time of the whole process per minute of audio, over a play of 30 s at real
 //   pace;
+// - service: the same two through the playback service (already running, and started by the
+//   play), CPU of both processes;
 // - drive: the longest event-loop stall while the playback logic works a slow drive, and how
 //   long the device takes to end during a drive call that does not return;
 // - idle: the CPU time of the whole player, idle with a disc loaded, over 60 s.
 //
-//   qlnx_bench_playback [latency] [cpu] [drive] [idle]      (all of them by default)
+//   qlnx_bench_playback [latency] [cpu] [service] [drive] [idle]   (all by default)
 
 #include <algorithm>
 #include <atomic>
@@ -162,15 +164,18 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QStringList parts = app.arguments().mid(1);
     if (parts.isEmpty())
-        parts = {QStringLiteral("latency"), QStringLiteral("cpu"), QStringLiteral("drive"),
-                 QStringLiteral("idle")};
+        parts = {QStringLiteral("latency"), QStringLiteral("cpu"), QStringLiteral("service"),
+                 QStringLiteral("drive"), QStringLiteral("idle")};
     QTemporaryDir dir;
     const QString image = WriteImage(dir.path(), 45);
+    const QString playd = app.applicationDirPath() + QStringLiteral("/qlnx-playd");
     for (const QString& part : parts) {
         if (part == QLatin1String("latency"))
             BenchLatency(image);
         else if (part == QLatin1String("cpu"))
             BenchCpu(image);
+        else if (part == QLatin1String("service"))
+            BenchServiceLatency(image, playd), BenchServiceCpu(image, playd);
         else if (part == QLatin1String("drive"))
             BenchSlowDrive(image);
         else if (part == QLatin1String("idle"))

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <QFont>
 
 #include "app/PoliteStop.h"
@@ -14,6 +15,7 @@
 #include "desktop/MprisService.h"
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsEdit.h"
+#include "playd/ServicePlayer.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
 #include "ui/About.h"
@@ -53,8 +55,21 @@ int main(int argc, char** argv)
                                                         .TocReadMs = drive.TocReadMs,
                                                         .SlowReadMs = drive.SlowReadMs})});
     }
+    // Plays go through the playback service beside the player, so that a disc left playing at
+    // close plays on; without it they play in this process.
+    const QString playd = QCoreApplication::applicationDirPath() + QStringLiteral("/qlnx-playd");
+    std::unique_ptr<TDiscPlayer> player;
+    if (QFileInfo(playd).isExecutable()) {
+        const QString name = DefaultServiceName();
+        QStringList arguments{QStringLiteral("--socket"), name};
+        if (test.OutputStallMs > 0)
+            arguments << QStringLiteral("--stall-output") << QString::number(test.OutputStallMs);
+        player = std::make_unique<TServicePlayer>(
+            TServiceSetup{.SocketName = name, .Start = StartServiceProgram(playd, arguments)});
+    }
     TCdioDevice device(
         {.ImagePaths = DriveImagePaths(settings, programDir),
+         .Player = std::move(player),
          .Output = test.OutputStallMs > 0 ? MakeSystemAudioOutput(test.OutputStallMs) : nullptr,
          .BackendDrives = std::move(testDrives)});
     TDiscModel model;

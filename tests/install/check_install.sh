@@ -18,6 +18,7 @@ root=$stage/usr
 # Exactly these files: no test executables, benchmarks, libraries or the demo-disc tool.
 expected=$(sort <<'LIST'
 bin/qlnx
+bin/qlnx-playd
 bin/qlnxcd
 bin/qlnxdc
 share/applications/qlnx.desktop
@@ -34,7 +35,7 @@ if [[ $actual != "$expected" ]]; then
 fi
 [[ -z $(cd "$stage" && find . -mindepth 1 -maxdepth 1 ! -name usr) ]] ||
     fail "files outside the prefix"
-for program in qlnx qlnxdc qlnxcd; do
+for program in qlnx qlnx-playd qlnxdc qlnxcd; do
     [[ -x $root/bin/$program ]] || fail "bin/$program is not executable"
 done
 

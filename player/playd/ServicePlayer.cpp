@@ -1,0 +1,380 @@
+#include "playd/ServicePlayer.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+
+namespace qlnx {
+
+namespace {
+
+constexpr int RetryMs = 20;
+constexpr int MaxStarts = 3;
+
+bool NeedsService(TMessageType type)
+{
+    return type == TMessageType::Play || type == TMessageType::Resume;
+}
+
+} // namespace
+
+QString DefaultServiceName()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QString::number(qulonglong(getuid()));
+    const QString name = QStringLiteral("Quellon-playd-") + user;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.startsWith(u'/') && QFileInfo(runtime).isDir())
+        return runtime + u'/' + name;
+    return name;
+}
+
+std::function<bool()> StartServiceProgram(const QString& program, const QStringList& arguments)
+{
+    return [program, arguments] {
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        return process.startDetached();
+    };
+}
+
+TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
+    : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this)
+{
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(RetryMs);
+    connect(&m_retry, &QTimer::timeout, this, &TServicePlayer::Connect);
+    connect(m_socket, &QLocalSocket::connected, this, &TServicePlayer::Connected_);
+    connect(m_socket, &QLocalSocket::disconnected, this, &TServicePlayer::Disconnected);
+    connect(m_socket, &QLocalSocket::readyRead, this, &TServicePlayer::ReadyRead);
+    connect(m_socket, &QLocalSocket::errorOccurred, this, [this] {
+        if (m_link == TLink::Looking || m_link == TLink::Starting)
+            ConnectFailed();
+    });
+    Connect();
+}
+
+TServicePlayer::~TServicePlayer()
+{
+    m_socket->disconnect(this);
+}
+
+void TServicePlayer::Connect()
+{
+    m_reader = TFrameReader();
+    m_socket->abort();
+    m_socket->connectToServer(m_setup.SocketName);
+}
+
+void TServicePlayer::Connected_()
+{
+    m_link = TLink::Greeting;
+    TMessage hello;
+    hello.Type = TMessageType::Hello;
+    hello.Version = m_setup.Version;
+    m_socket->write(EncodeFrame(hello));
+}
+
+void TServicePlayer::ConnectFailed()
+{
+    if (m_link == TLink::Looking) {
+        // Nothing plays: what the player knows is all there is.
+        m_link = TLink::Absent;
+        m_settled = true;
+        if (std::any_of(m_queue.cbegin(), m_queue.cend(),
+                        [](const TMessage& m) { return NeedsService(m.Type); }))
+            NeedService();
+        return;
+    }
+    // A service started a moment ago may not listen yet.
+    if (m_started.elapsed() < m_setup.StartTimeoutMs)
+        m_retry.start();
+    else
+        GiveUp();
+}
+
+void TServicePlayer::Disconnected()
+{
+    const TLink was = m_link;
+    m_link = TLink::Absent;
+    m_reader = TFrameReader();
+    if (was == TLink::Looking || was == TLink::Starting)
+        return; // a failed connect, handled as such
+    if (was == TLink::Retiring || was == TLink::Foreign) {
+        if (was == TLink::Retiring)
+            NeedService();
+        return;
+    }
+    // Requests it may not have handled are asked of the next service.
+    m_queue = m_unacked + m_queue;
+    m_unacked.clear();
+    if (std::any_of(m_queue.cbegin(), m_queue.cend(),
+                    [](const TMessage& m) { return NeedsService(m.Type); })) {
+        NeedService();
+        return;
+    }
+    m_queue.clear();
+    // Gone on its own (ended when idle) or killed: a play it had is over, and nobody will
+    // hear how it ended.
+    if (m_status.State == TState::Playing || m_status.State == TState::Paused)
+        SetStatus(TState::Stopped, PositionNow());
+    m_completions.clear();
+}
+
+void TServicePlayer::ReadyRead()
+{
+    m_reader.Append(m_socket->readAll());
+    TMessage message;
+    for (;;) {
+        const TFrameReader::TResult result = m_reader.Next(message);
+        if (result == TFrameReader::TResult::NeedMore)
+            return;
+        if (result == TFrameReader::TResult::Broken) {
+            m_socket->abort();
+            return;
+        }
+        Handle(message);
+        if (m_socket->state() != QLocalSocket::ConnectedState)
+            return;
+    }
+}
+
+void TServicePlayer::Handle(const TMessage& m)
+{
+    switch (m.Type) {
+    case TMessageType::Welcome:
+        if (m_link != TLink::Greeting || m.Magic != ProtocolMagic) {
+            m_socket->abort();
+            return;
+        }
+        m_pid = m.Pid;
+        if (m.Version != m_setup.Version) {
+            m_link = TLink::Foreign;
+            m_settled = true; // what it plays is not ours to pick up
+            if (std::any_of(m_queue.cbegin(), m_queue.cend(),
+                            [](const TMessage& q) { return NeedsService(q.Type); }))
+                NeedService();
+            return;
+        }
+        m_link = TLink::Ready;
+        m_starts = 0;
+        Flush();
+        return;
+    case TMessageType::Status: {
+        if (m_link != TLink::Ready)
+            return;
+        const qsizetype handled = std::count_if(m_unacked.cbegin(), m_unacked.cend(),
+                                                [&m](const TMessage& u) { return u.Seq <= m.Seq; });
+        m_unacked.remove(0, handled);
+        m_settled = true;
+        // Older than what was asked since: what was asked stands until it is answered.
+        if (!m_unacked.isEmpty() || !m_queue.isEmpty())
+            return;
+        m_status.Disc = m.Disc;
+        m_end = m.To;
+        SetStatus(m.State, m.Position);
+        return;
+    }
+    case TMessageType::Completion: {
+        const auto it = m_completions.find(m.PlayId);
+        if (it == m_completions.end())
+            return;
+        const TCompletion done = std::move(it->second);
+        m_completions.erase(it);
+        done(m.Result);
+        return;
+    }
+    default:
+        // A request is nothing a service sends.
+        m_socket->abort();
+    }
+}
+
+void TServicePlayer::Write(const TMessage& message)
+{
+    m_socket->write(EncodeFrame(message));
+    if (message.Type != TMessageType::Retire)
+        m_unacked.append(message);
+}
+
+void TServicePlayer::Flush()
+{
+    while (m_link == TLink::Ready && !m_queue.isEmpty())
+        Write(m_queue.takeFirst());
+}
+
+void TServicePlayer::Request(TMessage message, bool needsService)
+{
+    // Nothing of ours plays anywhere without a service: only a new play needs one.
+    if ((m_link == TLink::Absent || m_link == TLink::Foreign) && !needsService)
+        return;
+    message.Seq = ++m_seq;
+    if (m_link == TLink::Ready) {
+        Write(message);
+        return;
+    }
+    m_queue.append(message);
+    if (m_link == TLink::Absent || m_link == TLink::Foreign)
+        NeedService();
+}
+
+void TServicePlayer::NeedService()
+{
+    if (m_link == TLink::Foreign) {
+        TMessage retire;
+        retire.Type = TMessageType::Retire;
+        Write(retire);
+        m_link = TLink::Retiring;
+        return;
+    }
+    if (m_link != TLink::Absent)
+        return;
+    // A service that dies before it answers is not started again and again.
+    if (!m_setup.Start || ++m_starts > MaxStarts || !m_setup.Start()) {
+        m_starts = 0;
+        GiveUp();
+        return;
+    }
+    m_link = TLink::Starting;
+    m_started.start();
+    Connect();
+}
+
+void TServicePlayer::GiveUp()
+{
+    m_link = TLink::Absent;
+    m_socket->abort();
+    // The plays asked for cannot run.
+    for (const TMessage& m : std::exchange(m_queue, {})) {
+        if (!NeedsService(m.Type))
+            continue;
+        const auto it = m_completions.find(m.PlayId);
+        if (it == m_completions.end())
+            continue;
+        const TCompletion done = std::move(it->second);
+        m_completions.erase(it);
+        done(TNotifyResult::Failure);
+    }
+    if (m_status.State == TState::Playing)
+        SetStatus(TState::Stopped, m_status.Position);
+}
+
+qint64 TServicePlayer::PositionNow() const
+{
+    if (m_status.State != TState::Playing)
+        return m_status.Position;
+    const auto elapsed = std::chrono::steady_clock::now() - m_statusAt;
+    const qint64 ns = std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
+    const qint64 position =
+        m_status.Position + ns * SampleRate / 1'000'000'000 * BytesPerSampleFrame;
+    return std::min(position, std::max(m_end, m_status.Position));
+}
+
+void TServicePlayer::SetStatus(TState state, qint64 position)
+{
+    m_status.State = state;
+    m_status.Position = position;
+    m_statusAt = std::chrono::steady_clock::now();
+}
+
+void TServicePlayer::Play(const TPlayedDisc& disc, std::shared_ptr<TSectorSource>, qint64 from,
+                          qint64 to, TCompletion done)
+{
+    TMessage m;
+    m.Type = TMessageType::Play;
+    m.PlayId = ++m_playId;
+    m.Disc = disc;
+    m.From = from;
+    m.To = to;
+    m_completions[m.PlayId] = std::move(done);
+    m_status.Disc = disc;
+    m_end = to;
+    SetStatus(from < to ? TState::Playing : TState::Stopped, from);
+    Request(m, true);
+}
+
+void TServicePlayer::Stop()
+{
+    if (m_status.State == TState::Playing || m_status.State == TState::Paused)
+        SetStatus(TState::Stopped, PositionNow());
+    TMessage m;
+    m.Type = TMessageType::Stop;
+    Request(m, false);
+}
+
+void TServicePlayer::Pause()
+{
+    if (m_status.State == TState::Playing)
+        SetStatus(TState::Paused, PositionNow());
+    TMessage m;
+    m.Type = TMessageType::Pause;
+    Request(m, false);
+}
+
+void TServicePlayer::Resume(TCompletion done)
+{
+    if (m_status.State != TState::Paused)
+        return;
+    TMessage m;
+    m.Type = TMessageType::Resume;
+    m.PlayId = ++m_playId;
+    m_completions[m.PlayId] = std::move(done);
+    SetStatus(TState::Playing, m_status.Position);
+    Request(m, true);
+}
+
+void TServicePlayer::Detach()
+{
+    m_completions.erase(m_playId);
+}
+
+void TServicePlayer::Forget(const QString& path)
+{
+    if (m_status.State != TState::Idle && m_status.Disc.Path == path) {
+        m_status = TStatus{};
+        m_end = 0;
+    }
+    TMessage m;
+    m.Type = TMessageType::Forget;
+    m.Disc.Path = path;
+    Request(m, false);
+}
+
+TDiscPlayer::TStatus TServicePlayer::Status()
+{
+    TStatus status = m_status;
+    status.Position = PositionNow() / BytesPerSampleFrame * BytesPerSampleFrame;
+    return status;
+}
+
+void TServicePlayer::Shutdown(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left = [deadline] {
+        return int(std::max<qint64>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           deadline - std::chrono::steady_clock::now())
+                                           .count()));
+    };
+    // A play asked for while the service was still starting is still to be sent.
+    while (!m_queue.isEmpty() && m_link != TLink::Ready && m_link != TLink::Absent && left() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, std::min(left(), 20));
+    Flush();
+    m_retry.stop();
+    if (m_socket->state() == QLocalSocket::ConnectedState) {
+        m_socket->flush();
+        while (m_socket->bytesToWrite() > 0 && left() > 0)
+            m_socket->waitForBytesWritten(left());
+    }
+    m_socket->disconnect(this);
+    m_socket->abort();
+    m_completions.clear();
+}
+
+} // namespace qlnx
