@@ -26,7 +26,7 @@ TPlaybackService::TPlaybackService(TServiceConfig config, QObject* parent)
     connect(&m_statusTimer, &QTimer::timeout, this, &TPlaybackService::BroadcastStatus);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(m_config.IdleExitMs);
-    connect(&m_idleTimer, &QTimer::timeout, this, &TPlaybackService::Finished);
+    connect(&m_idleTimer, &QTimer::timeout, this, &TPlaybackService::End);
 }
 
 TPlaybackService::~TPlaybackService()
@@ -181,7 +181,7 @@ void TPlaybackService::Handle(TClient& client, const TMessage& m)
         // A player of another version needs the socket: whatever plays ends. Those who end
         // the program on it may destroy the service: not while it is still reading.
         m_player.Stop();
-        QMetaObject::invokeMethod(this, &TPlaybackService::Finished, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &TPlaybackService::End, Qt::QueuedConnection);
         return;
     }
     if (!client.Welcomed) {
@@ -226,6 +226,14 @@ void TPlaybackService::Handle(TClient& client, const TMessage& m)
     client.LastSeq = m.Seq;
     BroadcastStatus();
     UpdateIdle();
+}
+
+void TPlaybackService::End()
+{
+    // Nobody new gets through to a service on its way out: a player that asks now starts the
+    // next one, and asks it again what this one did not answer.
+    m_server->close();
+    Q_EMIT Finished();
 }
 
 void TPlaybackService::UpdateIdle()

@@ -66,6 +66,7 @@ private:
     // The disc a play names, opened here; none when it is not in its drive any more.
     std::shared_ptr<TCdioDisc> OpenDisc(const TPlayedDisc& disc);
     void UpdateIdle();
+    void End();
 
     TServiceConfig m_config;
     TLocalPlayer m_player;

@@ -47,11 +47,16 @@ std::function<bool()> StartServiceProgram(const QString& program, const QStringL
 }
 
 TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
-    : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this)
+    : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this),
+      m_greeting(this)
 {
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryMs);
     connect(&m_retry, &QTimer::timeout, this, &TServicePlayer::Connect);
+    // A service that takes the connection and never answers is hung: it is given up on.
+    m_greeting.setSingleShot(true);
+    m_greeting.setInterval(m_setup.GreetingTimeoutMs);
+    connect(&m_greeting, &QTimer::timeout, m_socket, &QLocalSocket::abort);
     connect(m_socket, &QLocalSocket::connected, this, &TServicePlayer::Connected_);
     connect(m_socket, &QLocalSocket::disconnected, this, &TServicePlayer::Disconnected);
     connect(m_socket, &QLocalSocket::readyRead, this, &TServicePlayer::ReadyRead);
@@ -77,6 +82,7 @@ void TServicePlayer::Connect()
 void TServicePlayer::Connected_()
 {
     m_link = TLink::Greeting;
+    m_greeting.start();
     TMessage hello;
     hello.Type = TMessageType::Hello;
     hello.Version = m_setup.Version;
@@ -106,8 +112,11 @@ void TServicePlayer::Disconnected()
     const TLink was = m_link;
     m_link = TLink::Absent;
     m_reader = TFrameReader();
+    m_greeting.stop();
     if (was == TLink::Looking || was == TLink::Starting)
         return; // a failed connect, handled as such
+    // Whatever plays, it is nothing to pick up any more.
+    m_settled = true;
     if (was == TLink::Retiring || was == TLink::Foreign) {
         if (was == TLink::Retiring)
             NeedService();
@@ -155,6 +164,7 @@ void TServicePlayer::Handle(const TMessage& m)
             m_socket->abort();
             return;
         }
+        m_greeting.stop();
         m_pid = m.Pid;
         if (m.Version != m_setup.Version) {
             m_link = TLink::Foreign;

@@ -23,8 +23,10 @@ struct TServiceSetup
     std::function<bool()> Start{};
     // The protocol version spoken (tests pretend to be other versions).
     quint16 Version = ProtocolVersion;
-    // How long a service that was started is waited for.
+    // How long a service that was started is waited for, and one that took the connection is
+    // waited for to answer.
     int StartTimeoutMs = 5000;
+    int GreetingTimeoutMs = 2000;
 };
 
 // Plays through the playback service, so that a play goes on after the player has ended.
@@ -90,6 +92,7 @@ private:
     TServiceSetup m_setup;
     QLocalSocket* m_socket;
     QTimer m_retry;
+    QTimer m_greeting;
     QElapsedTimer m_started;
     TFrameReader m_reader;
     TLink m_link = TLink::Looking;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -252,6 +253,15 @@ private Q_SLOTS:
         QTRY_COMPARE(results, QList<TNotifyResult>{TNotifyResult::Failure});
         QCOMPARE(lonely.Status().State, TState::Stopped);
         QCOMPARE(starts, 1);
+
+        // A service that takes the connection and never says a word is hung: given up on.
+        QLocalServer hung;
+        QVERIFY(hung.listen(NewName()));
+        TServicePlayer waiting({.SocketName = hung.fullServerName(), .GreetingTimeoutMs = 100});
+        QVERIFY(!waiting.Settled());
+        QTRY_VERIFY(waiting.Settled());
+        QVERIFY(!waiting.Connected());
+        QCOMPARE(waiting.Status().State, TState::Idle);
     }
 
     void aDiscNotInItsDriveIsNotPlayed()
