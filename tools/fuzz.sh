@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang as libFuzzer programs (with AddressSanitizer and
-# UndefinedBehaviorSanitizer) into build-fuzz/ (or $QLNX_FUZZ_BUILD_DIR) and runs each for the
-# given number of seconds (default 30), starting from its seed corpus. Inputs it finds go to
-# build-fuzz/corpus/<target>/; a crashing input is written as build-fuzz/crash-<target>-*.
-# Any crash or sanitizer report fails.
+# UndefinedBehaviorSanitizer) in the sanitizer build, build-asan/ (or $QLNX_FUZZ_BUILD_DIR),
+# and runs each for the given number of seconds (default 30), starting from its seed corpus.
+# Inputs it finds go to build-asan/corpus/<target>/; a crashing input is written as
+# build-asan/crash-<target>-*. Any crash or sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 tools/deps.sh clang libclang-rt-14-dev
-build=${QLNX_FUZZ_BUILD_DIR:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLNX_FUZZ=ON \
-    >/dev/null
+build=${QLNX_FUZZ_BUILD_DIR:-build-asan}
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" \
+    -DQLNX_FUZZ=ON -DQLNX_WERROR="${QLNX_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzz_all
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 status=0

@@ -63,7 +63,7 @@ TCdioDisc::TOpened TCdioDisc::OpenImage(const QString& path)
     return {TOpenResult::Opened, std::move(disc)};
 }
 
-TCdioDisc::TOpened TCdioDisc::OpenDrive(const QString& device)
+TCdioDisc::TOpened TCdioDisc::OpenDrive(const QString& device, bool withText)
 {
     InstallCdioLogHandler();
     TCdioHandle cdio(cdio_open(Local(device).constData(), DRIVER_LINUX));
@@ -77,11 +77,11 @@ TCdioDisc::TOpened TCdioDisc::OpenDrive(const QString& device)
     if (read & CDIO_DRIVE_CAP_ERROR)
         return {};
     // A drive that opens but tells no table of contents holds no disc.
-    auto disc = FromHandle(std::move(cdio));
+    auto disc = FromHandle(std::move(cdio), withText);
     return {disc ? TOpenResult::Opened : TOpenResult::NoDisc, std::move(disc)};
 }
 
-std::shared_ptr<TCdioDisc> TCdioDisc::FromHandle(TCdioHandle cdio)
+std::shared_ptr<TCdioDisc> TCdioDisc::FromHandle(TCdioHandle cdio, bool withText)
 {
     TDiscToc toc;
     const track_t first = cdio_get_first_track_num(cdio.get());
@@ -98,7 +98,8 @@ std::shared_ptr<TCdioDisc> TCdioDisc::FromHandle(TCdioHandle cdio)
         return nullptr;
     std::shared_ptr<TCdioDisc> disc(new TCdioDisc(std::move(cdio), nullptr, std::move(toc)));
     disc->ReadSerial();
-    disc->ReadDriveText();
+    if (withText)
+        disc->ReadDriveText();
     return disc;
 }
 

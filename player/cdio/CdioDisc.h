@@ -47,8 +47,9 @@ public:
     // Opens an image file (CUE sheet or cdrdao TOC file): a missing file holds no disc, a
     // sheet that cannot be read or makes no disc, or whose data file is missing, is unreadable.
     static TOpened OpenImage(const QString& path);
-    // Opens the disc in a physical drive.
-    static TOpened OpenDrive(const QString& device);
+    // Opens the disc in a physical drive; its CD-Text only when asked for (the drive takes a
+    // while to read it).
+    static TOpened OpenDrive(const QString& device, bool withText = true);
 
     ~TCdioDisc() override;
     TCdioDisc(const TCdioDisc&) = delete;
@@ -68,7 +69,7 @@ public:
 private:
     TCdioDisc(TCdioHandle cdio, std::unique_ptr<TImageFile> image, TDiscToc toc);
     // The disc behind an open handle; none when its table of contents makes no sense.
-    static std::shared_ptr<TCdioDisc> FromHandle(TCdioHandle cdio);
+    static std::shared_ptr<TCdioDisc> FromHandle(TCdioHandle cdio, bool withText);
     // Reads the identity of a disc whose table of contents is set.
     void ReadSerial();
     void ReadDriveText();

@@ -64,14 +64,17 @@ bool TWindowDrag::Release()
 
 void TWindowDrag::HandleMouse(QWidget& target, const QEvent& event)
 {
-    const auto& mouse = static_cast<const QMouseEvent&>(event);
+    // Only a mouse event may be taken as one.
+    const auto mouse = [&event]() -> const QMouseEvent& {
+        return static_cast<const QMouseEvent&>(event);
+    };
     switch (event.type()) {
     case QEvent::MouseButtonPress:
-        if (mouse.button() == Qt::LeftButton)
-            Start(target, mouse.globalPosition().toPoint());
+        if (mouse().button() == Qt::LeftButton)
+            Start(target, mouse().globalPosition().toPoint());
         break;
     case QEvent::MouseMove:
-        Move(mouse.globalPosition().toPoint());
+        Move(mouse().globalPosition().toPoint());
         break;
     case QEvent::MouseButtonRelease:
         Release();

@@ -157,7 +157,7 @@ std::shared_ptr<TCdioDisc> TPlaybackService::OpenDisc(const TPlayedDisc& disc)
         return m_disc;
     m_disc.reset();
     const TCdioDisc::TOpened opened =
-        disc.Image ? TCdioDisc::OpenImage(disc.Path) : TCdioDisc::OpenDrive(disc.Path);
+        disc.Image ? TCdioDisc::OpenImage(disc.Path) : TCdioDisc::OpenDrive(disc.Path, false);
     // Another disc in the drive than the player saw is not played.
     if (!opened.Disc || opened.Disc->Serial() != disc.Serial || opened.Disc->Toc() != disc.Toc)
         return nullptr;
