@@ -1,6 +1,11 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include <QString>
+
+#include "cdio/AudioOutput.h"
 
 // The parts of the playback benchmark, each printing its figures.
 
@@ -19,6 +24,14 @@ void BenchServiceLatency(const QString& image, const QString& playd);
 
 // CPU time of the service and the player together per minute of audio, through the program.
 void BenchServiceCpu(const QString& image, const QString& playd);
+
+// Nanoseconds on the CPU of all threads of a process, from the scheduler's statistics.
+double ProcessCpuNs(qint64 pid);
+
+// An output that plays in silence and notes when it first takes audio (into firstSample, as
+// the clock's time) since firstSample was last set to -1.
+std::unique_ptr<qlnx::TAudioOutput> MakeFirstSampleOutput(std::shared_ptr<const qlnx::TClock> clock,
+                                                          std::atomic<qint64>& firstSample);
 
 // Waits in the event loop for ms.
 void Pause(int ms);

@@ -85,6 +85,32 @@ template <typename Done> qint64 LongestStall(int ms, Done done)
 
 } // namespace
 
+double ProcessCpuNs(qint64 pid)
+{
+    double ns = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly))
+            ns += stat.readAll().split(' ').value(0).toDouble();
+    }
+    return ns;
+}
+
+std::unique_ptr<TAudioOutput> MakeFirstSampleOutput(std::shared_ptr<const TClock> clock,
+                                                    std::atomic<qint64>& firstSample)
+{
+    return std::make_unique<TThreadedOutput>(
+        QList<TBackendFactory>{[clock, &firstSample] {
+            return std::make_unique<TSilentBackend>(
+                clock, [clock, &firstSample](const char*, qint64) {
+                    qint64 expected = -1;
+                    firstSample.compare_exchange_strong(expected, clock->NowNs());
+                });
+        }},
+        clock);
+}
+
 void Pause(int ms)
 {
     QEventLoop loop;
@@ -181,20 +207,9 @@ void BenchIdlePlayer(const QString& image, const QString& player)
         std::printf("Idle player: it ended at once (is a player already running?)\n");
         return;
     }
-    // Nanoseconds on the CPU of all its threads, from the scheduler's statistics.
-    const auto cpuNs = [pid = process.processId()] {
-        double ns = 0;
-        const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-        for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
-            if (stat.open(QIODevice::ReadOnly))
-                ns += stat.readAll().split(' ').value(0).toDouble();
-        }
-        return ns;
-    };
-    const double before = cpuNs();
+    const double before = ProcessCpuNs(process.processId());
     Pause(60'000);
-    const double after = cpuNs();
+    const double after = ProcessCpuNs(process.processId());
     ::kill(pid_t(process.processId()), SIGTERM);
     process.waitForFinished(5000);
     const double seconds = (after - before) / 1e9;

@@ -92,15 +92,7 @@ void BenchLatency(const QString& image)
     // output takes, over 20 plays at different places.
     std::atomic<qint64> firstSample{-1};
     auto clock = std::make_shared<TSteadyClock>();
-    auto output = std::make_unique<TThreadedOutput>(
-        QList<TBackendFactory>{[clock, &firstSample] {
-            return std::make_unique<TSilentBackend>(
-                clock, [clock, &firstSample](const char*, qint64) {
-                    qint64 expected = -1;
-                    firstSample.compare_exchange_strong(expected, clock->NowNs());
-                });
-        }},
-        clock);
+    auto output = MakeFirstSampleOutput(clock, firstSample);
     QList<double> delays;
     {
         TCdioDevice device(

@@ -32,19 +32,6 @@ TPlayedDisc Played(const QString& image)
     return disc ? TPlayedDisc{image, true, disc->Serial(), disc->Toc()} : TPlayedDisc{};
 }
 
-// Nanoseconds on the CPU of all threads of a process.
-double ProcessCpuNs(qint64 pid)
-{
-    double ns = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
-        if (stat.open(QIODevice::ReadOnly))
-            ns += stat.readAll().split(' ').value(0).toDouble();
-    }
-    return ns;
-}
-
 template <typename Done> bool WaitFor(int ms, Done done)
 {
     QElapsedTimer waited;
@@ -74,16 +61,8 @@ void BenchServiceLatency(const QString& image, const QString& playd)
     QMetaObject::invokeMethod(
         &host,
         [&] {
-            auto output = std::make_unique<TThreadedOutput>(
-                QList<TBackendFactory>{[clock, &firstSample] {
-                    return std::make_unique<TSilentBackend>(
-                        clock, [clock, &firstSample](const char*, qint64) {
-                            qint64 expected = -1;
-                            firstSample.compare_exchange_strong(expected, clock->NowNs());
-                        });
-                }},
-                clock);
-            service = new TPlaybackService({.SocketName = socket, .Output = std::move(output)});
+            service = new TPlaybackService(
+                {.SocketName = socket, .Output = MakeFirstSampleOutput(clock, firstSample)});
             service->Listen();
         },
         Qt::BlockingQueuedConnection);

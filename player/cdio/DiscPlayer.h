@@ -29,13 +29,7 @@ struct TPlayedDisc
 class TDiscPlayer
 {
 public:
-    enum class TState
-    {
-        Idle, // nothing played yet, or forgotten
-        Playing,
-        Paused,
-        Stopped
-    };
+    using TState = TPlaybackEngine::TState;
     struct TStatus
     {
         TState State = TState::Idle;

@@ -23,23 +23,9 @@ void TLocalPlayer::Forget(const QString& path)
 TDiscPlayer::TStatus TLocalPlayer::Status()
 {
     const TPlaybackEngine::TStatus status = m_engine.Status();
-    TStatus result;
-    switch (status.State) {
-    case TPlaybackEngine::TState::Idle:
-        return result;
-    case TPlaybackEngine::TState::Playing:
-        result.State = TState::Playing;
-        break;
-    case TPlaybackEngine::TState::Paused:
-        result.State = TState::Paused;
-        break;
-    case TPlaybackEngine::TState::Stopped:
-        result.State = TState::Stopped;
-        break;
-    }
-    result.Disc = m_disc;
-    result.Position = status.Position;
-    return result;
+    if (status.State == TState::Idle)
+        return {};
+    return {status.State, m_disc, status.Position};
 }
 
 } // namespace qlnx
