@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "cdio/AudioOutput.h"
+#include "audio/AudioOutput.h"
 
 // The parts of the playback benchmark, each printing its figures.
 

@@ -19,11 +19,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "cdio/AudioOutput.h"
-#include "cdio/CdioDevice.h"
-#include "cdio/ScriptedDrive.h"
+#include "audio/AudioOutput.h"
 #include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
+#include "drive/CdioDevice.h"
+#include "drive/ScriptedDrive.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackDisplay.h"
 

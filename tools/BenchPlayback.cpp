@@ -25,9 +25,9 @@
 #include <QTimer>
 
 #include "Bench.h"
-#include "cdio/AudioOutput.h"
-#include "cdio/CdioDevice.h"
+#include "audio/AudioOutput.h"
 #include "disc/Tmsf.h"
+#include "drive/CdioDevice.h"
 
 using namespace qlnx;
 

@@ -17,10 +17,10 @@
 #include <QThread>
 #include <QTimer>
 
-#include "cdio/AudioOutput.h"
-#include "cdio/CdioDisc.h"
-#include "playd/PlaybackService.h"
+#include "audio/AudioOutput.h"
+#include "drive/CdioDisc.h"
 #include "playd/ServicePlayer.h"
+#include "service/PlaybackService.h"
 
 using namespace qlnx;
 

@@ -17,8 +17,9 @@
 #include <QThread>
 #include <QTimer>
 
-#include "cdio/CdioDevice.h"
+#include "audiosink/AudioSinkBackend.h"
 #include "disc/Tmsf.h"
+#include "drive/CdioDevice.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
 
@@ -130,7 +131,7 @@ int main(int argc, char** argv)
         qInstallMessageHandler(PrintTimed);
         QLoggingCategory::setFilterRules(QStringLiteral("qlnx.drive.debug=true"));
     }
-    TCdioDevice device({.ImagePaths = images});
+    TCdioDevice device({.ImagePaths = images, .Output = MakeSystemAudioOutput()});
     WaitForDrives(device);
 
     if (args.isEmpty()) {

@@ -14,10 +14,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "cdio/AudioOutput.h"
-#include "cdio/CdioDevice.h"
+#include "audio/AudioOutput.h"
 #include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
+#include "drive/CdioDevice.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
 

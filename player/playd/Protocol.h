@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "cdio/DiscPlayer.h"
+#include "audio/DiscPlayer.h"
 
 namespace qlnx {
 

@@ -9,7 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "cdio/DiscPlayer.h"
+#include "audio/DiscPlayer.h"
 #include "playd/Protocol.h"
 
 class QLocalSocket;

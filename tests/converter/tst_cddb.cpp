@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "cdio/CdioDisc.h"
 #include "convert/Cddb.h"
+#include "drive/CdioDisc.h"
 #include "support/TestImage.h"
 
 using namespace qlnxdc;

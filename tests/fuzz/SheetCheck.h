@@ -2,7 +2,7 @@
 
 #include "FuzzTarget.h"
 
-#include "cdio/ImageSheet.h"
+#include "image/ImageSheet.h"
 
 namespace qlnx {
 

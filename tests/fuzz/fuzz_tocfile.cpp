@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 
-#include "cdio/ImageSheet.h"
+#include "image/ImageSheet.h"
 #include "text/TextCodec.h"
 
 using namespace qlnx;

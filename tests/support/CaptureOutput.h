@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "cdio/AudioOutput.h"
+#include "audio/AudioOutput.h"
 
 namespace qlnx {
 

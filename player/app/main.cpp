@@ -1,0 +1,94 @@
+// The player's entry: one instance per user, the windows in their creation order, and a close
+// that always goes through the main window.
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QFileInfo>
+#include <QFont>
+
+#include "app/PoliteStop.h"
+#include "app/SingleInstance.h"
+#include "audiosink/AudioSinkBackend.h"
+#include "desktop/FirstStart.h"
+#include "desktop/MprisService.h"
+#include "disc/DiscModel.h"
+#include "drive/CdioDevice.h"
+#include "drive/ScriptedDrive.h"
+#include "lyricsui/LyricsEdit.h"
+#include "playd/ServicePlayer.h"
+#include "settings/IniFile.h"
+#include "settings/ProgramDirectory.h"
+#include "ui/About.h"
+#include "ui/DataEdit.h"
+#include "ui/Main.h"
+#include "ui/ProgramEdit.h"
+
+using namespace qlnx;
+
+int main(int argc, char** argv)
+{
+    // The two windows keep each other in place by absolute screen positions, which only X11
+    // gives; on a Wayland session the player runs through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("qlnx"));
+
+    // A player already running is brought to the front; this start then ends quietly.
+    TSingleInstance instance(TSingleInstance::DefaultName());
+    if (instance.HandOver())
+        return 0;
+
+    // The stored font names are those of the Windows Japanese fonts; the IPA fonts stand in.
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+
+    const QString programDir = ProgramDirectory();
+    const TIniFile settings(SettingsFileName(programDir));
+    // Drives and an output that misbehave on purpose, when the settings ask for them.
+    const TTestSettings test = ReadTestSettings(settings, programDir);
+    std::vector<TBackendDrive> testDrives;
+    for (const TTestDrive& drive : test.Drives) {
+        testDrives.push_back(
+            {QStringLiteral("test%1").arg(testDrives.size() + 1),
+             MakeScriptedDriveBackend(drive.ImagePath, {.SpinUpMs = drive.SpinUpMs,
+                                                        .TocReadMs = drive.TocReadMs,
+                                                        .SlowReadMs = drive.SlowReadMs})});
+    }
+    // Plays go through the playback service beside the player, so that a disc left playing at
+    // close plays on; without it they play in this process.
+    const QString playd = QCoreApplication::applicationDirPath() + QStringLiteral("/qlnx-playd");
+    std::unique_ptr<TDiscPlayer> player;
+    if (QFileInfo(playd).isExecutable()) {
+        const QString name = DefaultServiceName();
+        QStringList arguments{QStringLiteral("--socket"), name};
+        if (test.OutputStallMs > 0)
+            arguments << QStringLiteral("--stall-output") << QString::number(test.OutputStallMs);
+        player = std::make_unique<TServicePlayer>(
+            TServiceSetup{.SocketName = name, .Start = StartServiceProgram(playd, arguments)});
+    }
+    TCdioDevice device({.ImagePaths = DriveImagePaths(settings, programDir),
+                        .Player = std::move(player),
+                        .Output = MakeSystemAudioOutput(test.OutputStallMs),
+                        .BackendDrives = std::move(testDrives)});
+    TDiscModel model;
+    TQLNXMainForm mainForm(model, device, programDir);
+    mainForm.FormCreate();
+    auto* dataEdit = new TDataEditForm(&mainForm);
+    mainForm.SetDataEditForm(dataEdit);
+    auto* programEdit = new TProgramEditForm(&mainForm);
+    mainForm.SetProgramEditForm(programEdit);
+    auto* about = new TAboutForm(&mainForm);
+    mainForm.SetAboutForm(about);
+    mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
+    ShowNoDriveHint(mainForm, SettingsFileName(programDir));
+    // On the session bus as a media player when there is one; without a bus nothing changes.
+    TMprisService mpris(mainForm, model, device);
+    mpris.Register(QDBusConnection::sessionBus());
+
+    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
+                     &TQLNXMainForm::BringToFront);
+    TPoliteStop politeStop;
+    QObject::connect(&politeStop, &TPoliteStop::StopRequested, &mainForm, &QWidget::close);
+    return app.exec();
+}

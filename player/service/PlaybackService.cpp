@@ -1,0 +1,258 @@
+#include "service/PlaybackService.h"
+
+#include <QCoreApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+
+namespace qlnx {
+
+struct TPlaybackService::TClient
+{
+    QLocalSocket* Socket = nullptr;
+    TFrameReader Reader;
+    quint32 LastSeq = 0;
+    bool Welcomed = false; // said hello in our version
+};
+
+TPlaybackService::TPlaybackService(TServiceConfig config, QObject* parent)
+    : QObject(parent), m_config(std::move(config)),
+      m_player(std::move(m_config.Output), m_config.ReadAhead), m_server(new QLocalServer(this)),
+      m_statusTimer(this), m_idleTimer(this)
+{
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &TPlaybackService::Accept);
+    m_statusTimer.setInterval(m_config.StatusMs);
+    connect(&m_statusTimer, &QTimer::timeout, this, &TPlaybackService::BroadcastStatus);
+    m_idleTimer.setSingleShot(true);
+    m_idleTimer.setInterval(m_config.IdleExitMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, &TPlaybackService::End);
+}
+
+TPlaybackService::~TPlaybackService()
+{
+    m_player.Shutdown(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+}
+
+bool TPlaybackService::Listen()
+{
+    if (!m_server->listen(m_config.SocketName)) {
+        QLocalSocket probe;
+        probe.connectToServer(m_config.SocketName);
+        if (probe.waitForConnected(500))
+            return false;
+        // A socket left by a service that died.
+        QLocalServer::removeServer(m_config.SocketName);
+        if (!m_server->listen(m_config.SocketName))
+            return false;
+    }
+    UpdateIdle();
+    return true;
+}
+
+void TPlaybackService::Accept()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        auto client = std::make_unique<TClient>();
+        client->Socket = socket;
+        m_clients.push_back(std::move(client));
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            for (const auto& c : m_clients) {
+                if (c->Socket == socket) {
+                    Read(*c);
+                    return;
+                }
+            }
+        });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Drop(socket); });
+    }
+    UpdateIdle();
+}
+
+void TPlaybackService::Drop(QLocalSocket* socket)
+{
+    std::erase_if(m_clients, [socket](const auto& c) { return c->Socket == socket; });
+    socket->deleteLater();
+    UpdateIdle();
+}
+
+void TPlaybackService::Read(TClient& client)
+{
+    QLocalSocket* socket = client.Socket;
+    client.Reader.Append(socket->readAll());
+    TMessage message;
+    for (;;) {
+        const TFrameReader::TResult result = client.Reader.Next(message);
+        if (result == TFrameReader::TResult::NeedMore)
+            return;
+        if (result == TFrameReader::TResult::Broken) {
+            // Not one of ours: it is not listened to any more.
+            socket->abort();
+            return;
+        }
+        Handle(client, message);
+        // Handling may have ended the connection or the service.
+        if (std::none_of(m_clients.cbegin(), m_clients.cend(),
+                         [socket](const auto& c) { return c->Socket == socket; }))
+            return;
+    }
+}
+
+void TPlaybackService::Send(TClient& client, const TMessage& message)
+{
+    client.Socket->write(EncodeFrame(message));
+}
+
+void TPlaybackService::SendStatus(TClient& client)
+{
+    if (!client.Welcomed)
+        return;
+    const TDiscPlayer::TStatus status = m_player.Status();
+    TMessage m;
+    m.Type = TMessageType::Status;
+    m.Seq = client.LastSeq;
+    m.State = status.State;
+    m.Disc = status.Disc;
+    m.Position = status.Position;
+    m.To = m_end;
+    m.PlayId = m_playId;
+    Send(client, m);
+}
+
+void TPlaybackService::BroadcastStatus()
+{
+    for (const auto& client : m_clients)
+        SendStatus(*client);
+}
+
+TDiscPlayer::TCompletion TPlaybackService::Completion(TClient& client, quint32 playId)
+{
+    // From the output's thread; delivered here, to the player that started the play if it is
+    // still connected.
+    return [this, socket = QPointer<QLocalSocket>(client.Socket), playId](TNotifyResult result) {
+        QMetaObject::invokeMethod(
+            this, [this, socket, playId, result] { Complete(socket, playId, result); },
+            Qt::QueuedConnection);
+    };
+}
+
+void TPlaybackService::Complete(QLocalSocket* socket, quint32 playId, TNotifyResult result)
+{
+    for (const auto& client : m_clients) {
+        if (client->Socket == socket && socket) {
+            TMessage m;
+            m.Type = TMessageType::Completion;
+            m.PlayId = playId;
+            m.Result = result;
+            Send(*client, m);
+        }
+    }
+    BroadcastStatus();
+    UpdateIdle();
+}
+
+std::shared_ptr<TCdioDisc> TPlaybackService::OpenDisc(const TPlayedDisc& disc)
+{
+    if (m_disc && m_discIdentity == disc)
+        return m_disc;
+    m_disc.reset();
+    const TCdioDisc::TOpened opened =
+        disc.Image ? TCdioDisc::OpenImage(disc.Path) : TCdioDisc::OpenDrive(disc.Path, false);
+    // Another disc in the drive than the player saw is not played.
+    if (!opened.Disc || opened.Disc->Serial() != disc.Serial || opened.Disc->Toc() != disc.Toc)
+        return nullptr;
+    m_disc = opened.Disc;
+    m_discIdentity = disc;
+    return m_disc;
+}
+
+void TPlaybackService::Handle(TClient& client, const TMessage& m)
+{
+    if (m.Type == TMessageType::Hello) {
+        TMessage welcome;
+        welcome.Type = TMessageType::Welcome;
+        welcome.Pid = QCoreApplication::applicationPid();
+        Send(client, welcome);
+        client.Welcomed = m.Magic == ProtocolMagic && m.Version == ProtocolVersion;
+        SendStatus(client);
+        return;
+    }
+    if (m.Type == TMessageType::Retire) {
+        // A player of another version needs the socket: whatever plays ends. Those who end
+        // the program on it may destroy the service: not while it is still reading.
+        m_player.Stop();
+        QMetaObject::invokeMethod(this, &TPlaybackService::End, Qt::QueuedConnection);
+        return;
+    }
+    if (!client.Welcomed) {
+        client.Socket->abort();
+        return;
+    }
+    switch (m.Type) {
+    case TMessageType::Play:
+        if (const auto disc = OpenDisc(m.Disc)) {
+            m_playId = m.PlayId;
+            m_end = m.To;
+            m_player.Play(m.Disc, disc, m.From, m.To, Completion(client, m.PlayId));
+        } else {
+            TMessage failed;
+            failed.Type = TMessageType::Completion;
+            failed.PlayId = m.PlayId;
+            failed.Result = TNotifyResult::Failure;
+            Send(client, failed);
+        }
+        break;
+    case TMessageType::Stop:
+        m_player.Stop();
+        break;
+    case TMessageType::Pause:
+        m_player.Pause();
+        break;
+    case TMessageType::Resume:
+        m_playId = m.PlayId;
+        m_player.Resume(Completion(client, m.PlayId));
+        break;
+    case TMessageType::Forget:
+        m_player.Forget(m.Disc.Path);
+        // Its handle goes, so that the drive's tray can open.
+        if (m_discIdentity.Path == m.Disc.Path)
+            m_disc.reset();
+        break;
+    default:
+        // What a service sends is no request.
+        client.Socket->abort();
+        return;
+    }
+    client.LastSeq = m.Seq;
+    BroadcastStatus();
+    UpdateIdle();
+}
+
+void TPlaybackService::End()
+{
+    // Nobody new gets through to a service on its way out: a player that asks now starts the
+    // next one, and asks it again what this one did not answer.
+    m_server->close();
+    Q_EMIT Finished();
+}
+
+void TPlaybackService::UpdateIdle()
+{
+    const TDiscPlayer::TState state = m_player.Status().State;
+    const bool playing = state == TDiscPlayer::TState::Playing;
+    if (playing && !m_statusTimer.isActive())
+        m_statusTimer.start();
+    else if (!playing)
+        m_statusTimer.stop();
+    // A paused play waits for its player, as long as one is connected.
+    const bool busy = playing || (state == TDiscPlayer::TState::Paused && !m_clients.empty());
+    if (busy)
+        m_idleTimer.stop();
+    else if (!m_idleTimer.isActive())
+        m_idleTimer.start();
+    // Nothing plays: the disc is let go, so that its drive can open.
+    if (!busy && state != TDiscPlayer::TState::Paused)
+        m_disc.reset();
+}
+
+} // namespace qlnx
