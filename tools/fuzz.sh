@@ -6,6 +6,7 @@
 # build-asan/crash-<target>-*. Any crash or sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/ccache.sh
 seconds=${1:-30}
 tools/deps.sh clang libclang-rt-14-dev
 build=${QLNX_FUZZ_BUILD_DIR:-build-asan}

@@ -5,6 +5,7 @@
 # builds once for both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/ccache.sh
 tools/deps.sh clang libclang-rt-14-dev
 build=${QLNX_ASAN_BUILD_DIR:-build-asan}
 # -O1 and line tables only: a quicker build, and reports still name files and lines.

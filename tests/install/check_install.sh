@@ -23,6 +23,7 @@ bin/qlnxcd
 bin/qlnxdc
 share/applications/qlnx.desktop
 share/applications/qlnxdc.desktop
+share/doc/qlnx/copyright
 share/icons/hicolor/48x48/apps/qlnx.png
 share/icons/hicolor/scalable/apps/qlnx.svg
 share/metainfo/org.qlnx.qlnx.metainfo.xml
