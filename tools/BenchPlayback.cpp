@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -154,10 +155,34 @@ void BenchCpu(const QString& image)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList parts = app.arguments().mid(1);
+    const QStringList all{QStringLiteral("latency"), QStringLiteral("cpu"),
+                          QStringLiteral("service"), QStringLiteral("drive"),
+                          QStringLiteral("idle")};
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Measures playback on a disc image."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("parts"),
+                                 all.join(u' ') + QStringLiteral(" (all by default)"),
+                                 QStringLiteral("[parts...]"));
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "%s\n%s", qPrintable(parser.errorText()),
+                     qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    QStringList parts = parser.positionalArguments();
+    for (const QString& part : parts) {
+        if (!all.contains(part)) {
+            std::fprintf(stderr, "unknown part %s\n%s", qPrintable(part),
+                         qPrintable(parser.helpText()));
+            return 2;
+        }
+    }
     if (parts.isEmpty())
-        parts = {QStringLiteral("latency"), QStringLiteral("cpu"), QStringLiteral("service"),
-                 QStringLiteral("drive"), QStringLiteral("idle")};
+        parts = all;
     QTemporaryDir dir;
     const QString image = WriteImage(dir.path(), 45);
     const QString playd = app.applicationDirPath() + QStringLiteral("/qlnx-playd");
@@ -172,8 +197,6 @@ int main(int argc, char** argv)
             BenchSlowDrive(image);
         else if (part == QLatin1String("idle"))
             BenchIdlePlayer(image, app.applicationDirPath() + QStringLiteral("/qlnx"));
-        else
-            std::fprintf(stderr, "unknown part %s\n", qPrintable(part));
         std::fflush(stdout);
     }
     return 0;

@@ -117,6 +117,18 @@ int main(int argc, char* argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    // No options besides help: anything else starting with "-" would be taken for a name.
+    for (const QString& arg : args) {
+        if (!arg.startsWith(u'-'))
+            continue;
+        const bool help = arg == u"--help" || arg == u"-h";
+        std::fprintf(help ? stdout : stderr, "%s%s",
+                     help ? "" : qPrintable(QStringLiteral("unknown option %1\n").arg(arg)),
+                     "Usage: qlnxdc_bench generate FILE [DISCS [TRACKS]]\n"
+                     "       qlnxdc_bench generate-cddb DIR [DISCS [TRACKS]]\n"
+                     "       qlnxdc_bench [DISCS [TRACKS]]   (default 10000 x 12)\n");
+        return help ? 0 : 2;
+    }
     if (!args.isEmpty() && args.first() == u"generate") {
         if (args.size() < 2)
             return 2;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -187,9 +188,29 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a demo disc image, its disc data file and, when there is none, a settings file "
+        "that lists the image as a virtual drive."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("program-dir"),
+                                 QStringLiteral("Where to write (default: the player's folder)."),
+                                 QStringLiteral("[program-dir]"));
+    // Parses rather than processes: an unknown option is an error, never a folder name.
+    if (!parser.parse(app.arguments()) || parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(parser.errorText().isEmpty() ? QStringLiteral("too many arguments")
+                                                             : parser.errorText()));
+        std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
     const QString programDir =
-        args.size() > 1 ? QDir(args.at(1)).absolutePath() + u'/' : ProgramDirectory();
+        !args.isEmpty() ? QDir(args.at(0)).absolutePath() + u'/' : ProgramDirectory();
     const QString imageDir = programDir + QStringLiteral("demo/");
     QDir().mkpath(imageDir);
 

@@ -22,6 +22,37 @@ bool IsAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+bool IsFileHeader(QStringView text)
+{
+    for (const QLatin1StringView header :
+         {QLatin1StringView("[Artist]"), QLatin1StringView("[Title]"),
+          QLatin1StringView("[Order]")}) {
+        if (text.compare(header, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    if (text.size() != 9 || !text.startsWith(QLatin1StringView("[Track"), Qt::CaseInsensitive) ||
+        !IsAsciiDigit(text[6]) || !IsAsciiDigit(text[7]) || text[8] != u']')
+        return false;
+    return text.sliced(6, 2) != QLatin1StringView("00");
+}
+
+// A value as the player can read it back: one line, never taken for a header.
+QString StoredValue(const QString& value)
+{
+    QString line = value;
+    for (QChar& c : line) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    qsizetype blanks = 0;
+    while (blanks < line.size() && line[blanks] == u' ')
+        ++blanks;
+    if (IsFileHeader(QStringView(line).sliced(blanks)))
+        line.prepend(u' ');
+    return line;
+}
+
 bool IsAllDigits(QStringView text)
 {
     if (text.isEmpty())
@@ -234,15 +265,16 @@ QStringList DiscFileLines(const TDiscRecord& record)
 {
     QStringList lines;
     if (!record.Artist.isEmpty())
-        lines << QStringLiteral("[Artist]") << record.Artist << QString();
+        lines << QStringLiteral("[Artist]") << StoredValue(record.Artist) << QString();
     if (!record.Title.isEmpty())
-        lines << QStringLiteral("[Title]") << record.Title << QString();
+        lines << QStringLiteral("[Title]") << StoredValue(record.Title) << QString();
     if (!record.Order.isEmpty())
         lines << QStringLiteral("[Order]") << record.Order << QString();
     for (int n = 1; n <= record.HighestTrack; ++n) {
         const QString& name = record.Names[std::size_t(n)];
         if (!name.isEmpty())
-            lines << QStringLiteral("[Track%1]").arg(TwoDigits(n)) << name << QString();
+            lines << QStringLiteral("[Track%1]").arg(TwoDigits(n)) << StoredValue(name)
+                  << QString();
     }
     return lines;
 }

@@ -79,7 +79,10 @@ struct TDiscRecord
 };
 
 // The lines of the disc data file for a record (without line ends): only the sections that have
-// data, in the order artist, title, order, tracks.
+// data, in the order artist, title, order, tracks. Each value is one line: control characters
+// become blanks. A value that would read as one of the file's headers ("[Title]", "[Track04]",
+// in any letter case, also behind blanks) is written with one blank more in front, so the player
+// takes it as a value; dropping that one blank gives the old text back.
 QStringList DiscFileLines(const TDiscRecord& record);
 
 // The bytes of the disc data file for a record: its lines in UTF-8, each ended by CR LF.

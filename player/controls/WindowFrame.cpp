@@ -14,6 +14,18 @@ void PaintWindowEdge(QWidget& window)
     painter.drawRect(window.rect().adjusted(0, 0, -1, -1));
 }
 
+void SetHeightSteps(QWidget& window, int baseHeight, int step)
+{
+    const QSize base(window.minimumWidth(), baseHeight);
+    window.setBaseSize(base);
+    window.setSizeIncrement(1, step);
+    // A native window made after the widget's settings does not take them over.
+    if (QWindow* handle = window.windowHandle()) {
+        handle->setBaseSize(base);
+        handle->setSizeIncrement(QSize(1, step));
+    }
+}
+
 Qt::Edges EdgesAt(QSize size, QPoint pos, int margin)
 {
     Qt::Edges edges;

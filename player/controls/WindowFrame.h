@@ -16,6 +16,12 @@ Qt::Edges EdgesAt(QSize size, QPoint pos, int margin = 4);
 // frameless window shows where it ends (and the glued pair reads as two windows).
 void PaintWindowEdge(QWidget& window);
 
+// Tells the window manager the heights the window may take: baseHeight plus whole steps. A
+// window that corrects its own height while the user drags an edge fights the window manager,
+// which then loses the pointer; with the steps it offers only allowed heights itself, the
+// drag rounded toward the smallest one. Call it again once the native window exists.
+void SetHeightSteps(QWidget& window, int baseHeight, int step);
+
 class TWindowDrag final
 {
 public:

@@ -29,14 +29,28 @@ QString TwoDigits(int n)
 }
 
 // Index of the line that follows the first line equal to header (ignoring letter case), or -1
-// when the header is missing or is the last line.
+// when the header is missing or is the last line. A match right under another header is that
+// header's value (a title "[Track04]" written by an older program): a later match is the real
+// section then, and the value counts as the header only when there is no other.
 qsizetype LineAfterHeader(const QStringList& lines, const QString& header)
 {
+    qsizetype found = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines.at(i).compare(header, Qt::CaseInsensitive) == 0)
-            return i + 1 < lines.size() ? i + 1 : -1;
+        if (lines.at(i).compare(header, Qt::CaseInsensitive) != 0)
+            continue;
+        if (found < 0)
+            found = i;
+        if (i == 0 || !ReadsAsSectionHeader(lines.at(i - 1))) {
+            found = i;
+            break;
+        }
     }
-    return -1;
+    return found >= 0 && found + 1 < lines.size() ? found + 1 : -1;
+}
+
+bool HasLineBreak(const QString& value)
+{
+    return value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(u'\0'));
 }
 
 bool IsAsciiDigit(QChar c)
@@ -60,6 +74,48 @@ QString CannotOpenMessage(const QString& fileName)
 QString CannotCreateMessage(const QString& fileName)
 {
     return QStringLiteral("ファイル %1 を作成できません").arg(fileName);
+}
+
+QString LineBreakMessage(const QString& fileName)
+{
+    return QStringLiteral("ファイル %1 に改行を含む値は書けません").arg(fileName);
+}
+
+QString UnreadFileMessage(const QString& fileName)
+{
+    return QStringLiteral("ファイル %1 は読めなかったので上書きしません").arg(fileName);
+}
+
+QString OneLineValue(const QString& text)
+{
+    QString line = text;
+    for (QChar& c : line) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return line;
+}
+
+bool ReadsAsSectionHeader(const QString& value)
+{
+    for (const QString& header : {ArtistHeader, TitleHeader, OrderHeader}) {
+        if (value.compare(header, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    const QString track = QStringLiteral("[Track");
+    if (value.size() != track.size() + 3 || !value.startsWith(track, Qt::CaseInsensitive) ||
+        !value.endsWith(u']'))
+        return false;
+    const int n = value.mid(track.size(), 2).toInt();
+    return IsAsciiDigit(value[track.size()]) && IsAsciiDigit(value[track.size() + 1]) && n >= 1 &&
+           n <= TDiscModel::MaxTracks;
+}
+
+QString HeaderValueMessage(const QString& field, const QString& value)
+{
+    return QStringLiteral("%1 の「%2」はファイルの見出しと同じなので保存できません")
+        .arg(field, value);
 }
 
 QString DiscDataFileName(quint32 discID, const QString& dataDir, const QString& programDir)
@@ -137,6 +193,7 @@ std::optional<QString> LoadDiscData(TDiscModel& model, TTrackSource& source,
 {
     model.FillTracks(source);
     model.ResetOrders();
+    model.SetDataUnread(false);
 
     const QString fileName = DiscDataFileName(model, programDir);
     QFile file(fileName);
@@ -153,11 +210,13 @@ std::optional<QString> LoadDiscData(TDiscModel& model, TTrackSource& source,
         }
         return std::nullopt;
     }
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        model.SetDataUnread(true);
         return CannotOpenMessage(fileName);
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return CannotOpenMessage(fileName);
+    }
     // A NUL byte ends the text.
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
         bytes.truncate(nul);
@@ -198,9 +257,14 @@ std::optional<QString> SaveDiscData(const TDiscModel& model, const QString& prog
     if (!model.Loaded())
         return std::nullopt;
     const QString fileName = DiscDataFileName(model, programDir);
+    // A file gone since is the new-disc case again; one still there holds what we never read.
+    if (model.DataUnread() && QFileInfo::exists(fileName))
+        return UnreadFileMessage(fileName);
 
     QByteArray bytes;
     for (const QString& line : DiscDataLines(model)) {
+        if (HasLineBreak(line))
+            return LineBreakMessage(fileName);
         bytes += line.toUtf8();
         bytes += "\r\n";
     }

@@ -60,6 +60,11 @@ public:
     int TrackCount() const { return m_trackCount; }
     void SetTrackCount(int count);
 
+    // The disc's data file exists but the last load could not read it: what the model holds
+    // are defaults, and saving them would replace everything the file holds.
+    bool DataUnread() const { return m_dataUnread; }
+    void SetDataUnread(bool unread) { m_dataUnread = unread; }
+
     // Track n, 1..99. Slots above TrackCount hold what an earlier disc left there.
     TTrackData& Tracks(int n);
     const TTrackData& Tracks(int n) const;
@@ -104,6 +109,7 @@ private:
     quint32 m_discID = 0;
     QString m_dataDir = QStringLiteral("data\\");
     int m_trackCount = 0;
+    bool m_dataUnread = false;
     std::array<TTrackData, MaxTracks> m_tracks;
     int m_orderCount = 0;
     TOrder m_playOrder{};

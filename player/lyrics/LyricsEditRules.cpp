@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "disc/DiscDataFile.h"
+
 namespace qlnx {
 
 std::optional<int> ParseTimeNumber(const QString& text)
@@ -58,6 +60,18 @@ TLyricRow RowFromEntry(const TLyricEntry& entry)
     return {TwoDigitText(entry.Time / 60), TwoDigitText(entry.Time % 60), entry.Text};
 }
 
+int ClampToEditorTimes(TLyricList& lyrics)
+{
+    int moved = 0;
+    for (TLyricEntry& entry : lyrics) {
+        if (entry.Time > LatestEditorTime) {
+            entry.Time = LatestEditorTime;
+            ++moved;
+        }
+    }
+    return moved;
+}
+
 TRowsToLyrics LyricsFromRows(const QList<TLyricRow>& rows)
 {
     QList<int> times;
@@ -72,7 +86,7 @@ TRowsToLyrics LyricsFromRows(const QList<TLyricRow>& rows)
     }
     TRowsToLyrics result;
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        const QString& text = rows.at(r).Text;
+        const QString text = OneLineValue(rows.at(r).Text);
         if (r > 0 && text.isEmpty() && times.at(r) <= result.Lyrics.last().Time)
             continue;
         result.Lyrics.append(TLyricEntry{text, times.at(r)});

@@ -48,6 +48,12 @@ struct TLyricRow
 
 TLyricRow RowFromEntry(const TLyricEntry& entry);
 
+// The latest time the editor's fields and the data file hold: 99:59.
+inline constexpr int LatestEditorTime = MinutesMaximum * 60 + SecondsMaximum;
+
+// Moves every later time to LatestEditorTime; returns how many entries it moved.
+int ClampToEditorTimes(TLyricList& lyrics);
+
 struct TRowsToLyrics
 {
     TLyricList Lyrics;
@@ -55,10 +61,11 @@ struct TRowsToLyrics
     int BadRow = -1;
 };
 
-// The rows in grid order, unsorted. Row 0 is always taken; a later row with an empty text is
-// dropped unless it starts after the entry taken before it, so the blank row that each Enter at
-// the end leaves behind disappears. All rows are checked before anything is built, so a caller
-// can refuse the whole store.
+// The rows in grid order, unsorted, every text made one line (control characters become
+// blanks: a line break would split the data file's line). Row 0 is always taken; a later row with
+// an empty text is dropped unless it starts after the entry taken before it, so the blank row that
+// each Enter at the end leaves behind disappears. All rows are checked before anything is built, so
+// a caller can refuse the whole store.
 TRowsToLyrics LyricsFromRows(const QList<TLyricRow>& rows);
 
 } // namespace qlnx

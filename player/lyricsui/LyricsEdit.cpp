@@ -279,7 +279,8 @@ bool TLyricsEditForm::StoreGrid()
 
 void TLyricsEditForm::ReportBadRow(int row)
 {
-    Report(QStringLiteral("Line %1: the time is not a number. Nothing was stored.").arg(row + 1));
+    Report(
+        QStringLiteral("%1 行目: 時刻が数値ではありません。何も保存されませんでした").arg(row + 1));
 }
 
 void TLyricsEditForm::Report(const QString& message)
@@ -288,6 +289,13 @@ void TLyricsEditForm::Report(const QString& message)
         m_errorReporter(message);
     else
         QMessageBox::warning(this, windowTitle(), message);
+}
+
+bool TLyricsEditForm::Ask(const QString& question)
+{
+    if (m_question)
+        return m_question(question);
+    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
 }
 
 // --- Buttons and keys -------------------------------------------------------------------------

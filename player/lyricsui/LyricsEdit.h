@@ -38,6 +38,11 @@ public:
     // Where Get Time reads the playing position, in whole seconds.
     void SetProgressSource(std::function<int()> progress) { m_progress = std::move(progress); }
     void SetErrorReporter(std::function<void(const QString&)> reporter);
+    // Where a yes-or-no question goes (true: yes); without one, a message box.
+    void SetQuestion(std::function<bool(const QString&)> question)
+    {
+        m_question = std::move(question);
+    }
     void SetOpenFileDialog(TFileDialog dialog) { m_openDialog = std::move(dialog); }
     void SetSaveFileDialog(TFileDialog dialog) { m_saveDialog = std::move(dialog); }
 
@@ -92,6 +97,7 @@ private:
     void CopyRow(int from, int to);
     void ReportBadRow(int row);
     void Report(const QString& message);
+    bool Ask(const QString& question);
 
     void ReplaceButtonClick();
     void LyricsEditArrow(int step);
@@ -105,6 +111,7 @@ private:
     int m_editTrack = 1;
     std::function<int()> m_progress;
     std::function<void(const QString&)> m_errorReporter;
+    std::function<bool(const QString&)> m_question;
     TFileDialog m_openDialog;
     TFileDialog m_saveDialog;
 

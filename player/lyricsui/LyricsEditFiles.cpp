@@ -12,13 +12,32 @@ void TLyricsEditForm::ImportButtonClick()
     const QString name = m_openDialog(*this, QString());
     if (name.isEmpty())
         return;
-    TLyricList lyrics;
-    if (const auto message = LoadLrcFile(name, lyrics)) {
+    TLrcText text;
+    if (const auto message = LoadLrcFile(name, text)) {
         Report(*message);
         return;
     }
+    // An empty grid would delete the track's lyrics at OK: without timed lines the grid stays,
+    // unless the user takes plain lines to stamp them with Get Time.
+    TLyricList& lyrics = text.Lyrics;
+    if (lyrics.isEmpty()) {
+        if (text.PlainLines.isEmpty()) {
+            Report(QStringLiteral("ファイル %1 には時刻付きの行がありません").arg(name));
+            return;
+        }
+        if (!Ask(QStringLiteral("ファイル %1 には時刻付きの行がありません。"
+                                "%2 行を 00:00 の行として読み込みますか？")
+                     .arg(name)
+                     .arg(text.PlainLines.size())))
+            return;
+        for (const QString& line : text.PlainLines)
+            lyrics.append(TLyricEntry{line, 0});
+    }
     // Into the grid only: as with typed lines, nothing is stored before OK.
+    const int clamped = ClampToEditorTimes(lyrics);
     LoadRows(lyrics);
+    if (clamped > 0)
+        Report(QStringLiteral("%1 行の時刻が 99:59 を超えるので 99:59 にしました").arg(clamped));
 }
 
 void TLyricsEditForm::ExportButtonClick()

@@ -93,6 +93,8 @@ void TLyricsForm::LayoutPanels()
 void TLyricsForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // Even heights from the (even) smallest one on, as EvenLyricsHeight keeps them.
+    SetHeightSteps(*this, minimumHeight(), 2);
     // The two panels share the height equally only when it is even.
     const int even = EvenLyricsHeight(height(), 0);
     if (even != height()) {

@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "controls/ListBox.h"
+#include "disc/DiscDataFile.h"
 
 namespace qlnx {
 
@@ -93,6 +95,11 @@ void TDataEditForm::Fill(const QString& artist, const QString& title, const QStr
     SelectRow(*m_trackList, selectedLine);
     ShowSelectedLine();
     m_artistEdit->setFocus();
+}
+
+void TDataEditForm::SetErrorReporter(std::function<void(const QString&)> reporter)
+{
+    m_errorReporter = std::move(reporter);
 }
 
 QString TDataEditForm::Artist() const
@@ -213,7 +220,49 @@ void TDataEditForm::OkClick()
 {
     if (m_trackEdit->hasFocus())
         StoreTrack();
-    accept();
+    if (CheckTexts())
+        accept();
+}
+
+bool TDataEditForm::CheckTexts()
+{
+    // A pasted line break would end the value in the file and start a section of its own.
+    for (QLineEdit* edit : {m_artistEdit, m_titleEdit}) {
+        if (const QString line = OneLineValue(edit->text()); line != edit->text())
+            edit->setText(line);
+    }
+    for (int i = 0; i < m_trackList->count(); ++i)
+        m_trackList->item(i)->setText(OneLineValue(m_trackList->item(i)->text()));
+
+    QString field;
+    QString value;
+    if (ReadsAsSectionHeader(m_artistEdit->text())) {
+        field = QStringLiteral("Artist");
+        value = m_artistEdit->text();
+        m_artistEdit->setFocus();
+    } else if (ReadsAsSectionHeader(m_titleEdit->text())) {
+        field = QStringLiteral("Title");
+        value = m_titleEdit->text();
+        m_titleEdit->setFocus();
+    } else {
+        for (int i = 0; i < m_trackList->count() && field.isEmpty(); ++i) {
+            if (!ReadsAsSectionHeader(m_trackList->item(i)->text()))
+                continue;
+            field = QStringLiteral("Track %1").arg(i + 1);
+            value = m_trackList->item(i)->text();
+            SelectRow(*m_trackList, i);
+            m_trackEdit->setFocus();
+            LoadTrack();
+        }
+    }
+    if (field.isEmpty())
+        return true;
+    const QString message = HeaderValueMessage(field, value);
+    if (m_errorReporter)
+        m_errorReporter(message);
+    else
+        QMessageBox::warning(this, windowTitle(), message);
+    return false;
 }
 
 } // namespace qlnx

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 #include <QStringList>
 
@@ -24,6 +26,9 @@ public:
     // selected title in the track box and the focus on the artist.
     void Fill(const QString& artist, const QString& title, const QStringList& trackNames,
               int selectedLine);
+
+    // Where a refused OK is explained; without one, a message box.
+    void SetErrorReporter(std::function<void(const QString&)> reporter);
 
     QString Artist() const;
     QString Title() const;
@@ -56,6 +61,9 @@ private:
     void ShowSelectedLine();
     void MoveLine(bool forward);
     void OkClick();
+    // Makes every text one line; returns false, with the field explained and focused, when a
+    // text would read as a header of the data file.
+    bool CheckTexts();
 
     QLineEdit* m_artistEdit;
     QLineEdit* m_titleEdit;
@@ -63,6 +71,7 @@ private:
     QListWidget* m_trackList;
     QPushButton* m_okButton;
     QPushButton* m_cancelButton;
+    std::function<void(const QString&)> m_errorReporter;
 };
 
 } // namespace qlnx

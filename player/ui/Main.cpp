@@ -321,6 +321,8 @@ void TQLNXMainForm::ChangeFontClick()
 void TQLNXMainForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // The heights SnapMainHeight keeps: the button row, 8 pixels and rows of 4.
+    SetHeightSteps(*this, m_playButton->height() + 8, 4);
     const int snapped = SnapMainHeight(height(), 0, m_playButton->height());
     if (snapped != height()) {
         resize(width(), snapped);

@@ -171,6 +171,7 @@ private:
     void ShowPendingLyricsForm();
     int RunDiscEditor(QDialog& editor);
     void SaveEditedDisc();
+    void WarnUnreadData();
 
     TDiscModel& m_model;
     TPlaybackController* m_controller;

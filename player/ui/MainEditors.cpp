@@ -36,6 +36,14 @@ int TQLNXMainForm::RunDiscEditor(QDialog& editor)
     return m_discEditorRunner ? m_discEditorRunner(editor) : editor.exec();
 }
 
+void TQLNXMainForm::WarnUnreadData()
+{
+    // The editors still open, so that the user sees what is there, but nothing they confirm
+    // may replace a file whose content was never read.
+    if (m_model.DataUnread())
+        ReportError(UnreadFileMessage(DiscDataFileName(m_model, m_programDir)));
+}
+
 void TQLNXMainForm::SaveEditedDisc()
 {
     // The edit stays in effect when the file cannot be written; the old file stays as it was.
@@ -47,7 +55,9 @@ void TQLNXMainForm::DataEditClick()
 {
     if (!m_dataEditForm || !m_model.Loaded())
         return;
+    WarnUnreadData();
     TDataEditForm& form = *m_dataEditForm;
+    form.SetErrorReporter([this](const QString& message) { ReportError(message); });
     PlaceDialog(form);
     form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model),
               m_controller->CurrentTrack() - 1);
@@ -70,6 +80,7 @@ void TQLNXMainForm::ProgramEditClick()
 {
     if (!m_programEditForm || !m_model.Loaded())
         return;
+    WarnUnreadData();
     TProgramEditForm& form = *m_programEditForm;
     PlaceDialog(form);
     form.Fill(TrackNames(m_model), m_model.ProgramOrder(), m_controller->CurrentTrack());

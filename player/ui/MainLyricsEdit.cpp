@@ -6,6 +6,7 @@
 #include "controls/LGauge.h"
 #include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
+#include "lyrics/LyricsSync.h"
 #include "lyricsui/LyricsEdit.h"
 
 namespace qlnx {
@@ -23,6 +24,13 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
             ReportError(*message);
         // Depend mode shows or hides the lyrics window for the current track's new lines.
         ShowCurrentTrack(m_controller->OrderIndex());
+        // While stopped or paused no position comes to show them: the panels take the new
+        // lines at the position the gauge shows now.
+        const TLyricList* lyrics = CurrentLyrics(m_model, m_controller->OrderIndex());
+        const TLyricLines lines =
+            lyrics ? SelectLyricLines(*lyrics, m_curTimeGauge->Progress()) : TLyricLines{};
+        SetCurLyricsText(lines.Current);
+        SetNextLyricsText(lines.Next);
     });
 }
 
@@ -31,6 +39,7 @@ void TQLNXMainForm::LyricsEditClick()
     if (!m_lyricsEditForm || m_model.DiscID() == 0)
         return;
     if (m_lyricsEditForm->isHidden()) {
+        WarnUnreadData();
         PlaceDialog(*m_lyricsEditForm);
         m_lyricsEditForm->show();
     }

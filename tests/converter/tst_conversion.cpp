@@ -237,6 +237,16 @@ private Q_SLOTS:
         QCOMPARE(m_log.Lines.at(2), R("Title  : <Not found>"));
     }
 
+    // Control characters would split a line; a header as a value would open a section.
+    void valuesStayValues()
+    {
+        Convert("[00000001]\nartist=a\tb\x01"
+                "c\ntitle=[track02]\n1=  [Title]\n2=[Track2]\n");
+        QCOMPARE(ReadAll(Out("00000001.dat")),
+                 CrLf("[Artist]\na b c\n\n[Title]\n [track02]\n\n[Track01]\n   [Title]\n\n"
+                      "[Track02]\n[Track2]\n\n"));
+    }
+
     void orderValues_data()
     {
         QTest::addColumn<QByteArray>("value");

@@ -259,6 +259,50 @@ private Q_SLOTS:
         QCOMPARE(message.value_or(QString()), QStringLiteral("ファイル %1 は開けません").arg(name));
         QCOMPARE(model.Artist(), QStringLiteral("Artist"));
         QCOMPARE(model.OrderCount(), 2);
+
+        // The defaults must not replace what could not be read; once the file is gone (or a
+        // later load reads it) saving is the ordinary case again.
+        QVERIFY(model.DataUnread());
+        QCOMPARE(SaveDiscData(model, ProgramDir()).value_or(QString()),
+                 QStringLiteral("ファイル %1 は読めなかったので上書きしません").arg(name));
+        QVERIFY(QFileInfo(name).isDir());
+        QVERIFY(QDir(name).removeRecursively());
+        QVERIFY(!SaveDiscData(model, ProgramDir()));
+        QVERIFY(!LoadDiscData(model, m_source, ProgramDir()));
+        QVERIFY(!model.DataUnread());
+    }
+
+    void valuesThatWouldBreakTheFile()
+    {
+        TDiscModel model;
+        LoadFrom(model, 4, "[Artist]\r\nKeep me\r\n");
+        const QString name = DiscDataFileName(model, ProgramDir());
+        const QByteArray before = ReadAll(name);
+        model.SetArtist(QStringLiteral("first part\nsecond part"));
+        QCOMPARE(SaveDiscData(model, ProgramDir()).value_or(QString()),
+                 QStringLiteral("ファイル %1 に改行を含む値は書けません").arg(name));
+        model.SetArtist(QStringLiteral("A"));
+        model.Tracks(2).Lyrics = {{QStringLiteral("lyric one\r[Track02]"), 1}};
+        QVERIFY(SaveDiscData(model, ProgramDir()));
+        QCOMPARE(ReadAll(name), before);
+        QCOMPARE(OneLineValue(QStringLiteral("a\r\nb\tc\x1f\u2028d")), QStringLiteral("a  b c  d"));
+
+        QVERIFY(ReadsAsSectionHeader(QStringLiteral("[track04]")));
+        QVERIFY(ReadsAsSectionHeader(QStringLiteral("[ORDER]")));
+        QVERIFY(!ReadsAsSectionHeader(QStringLiteral("[Track00]")));
+        QVERIFY(!ReadsAsSectionHeader(QStringLiteral(" [Track04]")));
+        QVERIFY(!ReadsAsSectionHeader(QStringLiteral("[Track4]")));
+
+        // Titles that look like headers, written by an older program: each section is still
+        // found at its own header.
+        LoadFrom(model, 4,
+                 "[Artist]\n[Title]\n\n[Title]\nReal title\n[Track03]\n[Track04]\n\n"
+                 "[Track04]\nFour\n00:10:line\n");
+        QCOMPARE(model.Artist(), QStringLiteral("[Title]"));
+        QCOMPARE(model.Title(), QStringLiteral("Real title"));
+        QCOMPARE(model.Tracks(3).Name, QStringLiteral("[Track04]"));
+        QCOMPARE(model.Tracks(4).Name, QStringLiteral("Four"));
+        QCOMPARE(model.Tracks(4).Lyrics, (TLyricList{{QStringLiteral("line"), 10}}));
     }
 
     void failedSaveLeavesTheOldFile()

@@ -33,7 +33,7 @@ void LoadDefaults(TDiscModel& model, int tracks)
 }
 
 // A saved file is ambiguous when a value reads as a section header (an artist "[Title]"): the
-// reader takes the first line that looks like one, as files written on Windows expect.
+// reader takes such a value for its header when no other line is that header.
 bool Ambiguous(const QStringList& saved, int tracks)
 {
     QStringList headers{QStringLiteral("[Artist]"), QStringLiteral("[Title]"),

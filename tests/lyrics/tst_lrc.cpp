@@ -81,6 +81,31 @@ private Q_SLOTS:
         QCOMPARE(ParseLrc(QStringLiteral("[offset:soon]\n[00:02.00]Two\n")), Lines({{2, "Two"}}));
     }
 
+    void filesFromOtherPlayers()
+    {
+        // Word times go and the words stay at the line's time; a bad stamp does not take the
+        // good ones of its line along.
+        QCOMPARE(ParseLrc(QStringLiteral("[00:04.00]<00:04.449>Hello <00:05.000>world "
+                                         "[00:06.10]again<00:07.00>\n"
+                                         "[02:83.37][08:33.75]good stamp\n"
+                                         "[00:10.]x\n[1234567:00.00]too long\n")),
+                 Lines({{4, "Hello world again"}, {513, "good stamp"}}));
+        // The most extreme offsets neither overflow nor lose the line.
+        QCOMPARE(ParseLrc(QStringLiteral("[offset:9223372036854775807]\n[00:01.00]a\n")),
+                 Lines({{0, "a"}}));
+        const TLyricList late =
+            ParseLrc(QStringLiteral("[offset:-9223372036854775808]\n[00:01.00]a\n"));
+        QVERIFY(late.size() == 1 && late.first().Time > 6000);
+
+        // Without timed lines: the plain ones, unless the file is no text at all.
+        const TLrcText plain =
+            ReadLrcText(QStringLiteral("[ar:x]\nplain one\n\n  two \n[00:75]x\n"));
+        QVERIFY(plain.Lyrics.isEmpty());
+        QCOMPARE(plain.PlainLines, (QStringList{"plain one", "two"}));
+        QVERIFY(ReadLrcText(QStringLiteral("abc\x01\x02\nwords\n")).PlainLines.isEmpty());
+        QVERIFY(ReadLrcText(QStringLiteral("[00:01]a\nwords\n")).PlainLines.isEmpty());
+    }
+
     void writesTagsThenOneLinePerEntry()
     {
         const QByteArray bytes = WriteLrc(Lines({{65, "Ein Schritt"}, {0, ""}, {6015, "歌"}}),

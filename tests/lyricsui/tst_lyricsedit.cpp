@@ -355,7 +355,7 @@ private Q_SLOTS:
         const QList<TLyricRow> grid = e.Rows();
         e.Click(e.Form.OkButton());
         QCOMPARE(e.Errors.size(), 1);
-        QVERIFY(e.Errors.first().contains(QStringLiteral("Line 2")));
+        QVERIFY(e.Errors.first().startsWith(QStringLiteral("2 行目")));
         QCOMPARE(e.Model.Tracks(1).Lyrics, Lines({{6015, "late"}, {20, "next"}}));
         QCOMPARE(e.StoredCount, 0);
         QVERIFY(e.Form.isVisible());
@@ -451,6 +451,39 @@ private Q_SLOTS:
         e.Click(e.Form.ImportButton());
         QCOMPARE(e.Rows(), grid);
         QCOMPARE(e.Errors.size(), 2);
+
+        // Nothing timed in it: the grid stays, or takes plain lines at 00:00 when the user
+        // says so. Times past 99:59 are moved there, and the user is told.
+        const auto write = [&](const QByteArray& bytes) {
+            QFile file(in);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        };
+        QStringList questions;
+        bool yes = false;
+        e.Form.SetQuestion([&](const QString& q) {
+            questions.append(q);
+            return yes;
+        });
+        answer = in;
+        write(QByteArray("\x00\x13\xfe random", 10));
+        e.Click(e.Form.ImportButton());
+        write("plain one\n\nplain two\n");
+        e.Click(e.Form.ImportButton());
+        QCOMPARE(e.Rows(), grid);
+        QCOMPARE(e.Errors.mid(2),
+                 QStringList{QStringLiteral("ファイル %1 には時刻付きの行がありません").arg(in)});
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions.first().contains(QStringLiteral("2 行")));
+        yes = true;
+        e.Click(e.Form.ImportButton());
+        QCOMPARE(e.Rows(),
+                 (QList<TLyricRow>{R("00", "00", "plain one"), R("00", "00", "plain two")}));
+        write("[123:45.67]late\n[00:01]early\n");
+        e.Click(e.Form.ImportButton());
+        QCOMPARE(e.Rows(), (QList<TLyricRow>{R("00", "01", "early"), R("99", "59", "late")}));
+        QCOMPARE(e.Errors.last(),
+                 QStringLiteral("1 行の時刻が 99:59 を超えるので 99:59 にしました"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -182,6 +183,51 @@ private Q_SLOTS:
         QCOMPARE(p.ReadData(0xD6), before);
         QCOMPARE(QDir(QFileInfo(p.DataFile(0xD6)).path()).entryList(QDir::Files).size(), 1);
         QCOMPARE(p.Form.ArtistPanel().Caption(), QStringLiteral("New"));
+    }
+
+    void valuesTheFileCannotHold()
+    {
+        TPlayer p;
+        p.Start({10, 10}, 0xD8, "[Title]\r\nReal title\r\n");
+        p.User = [&](QDialog&) {
+            // A pasted line break becomes a blank; a title that reads as a header is refused.
+            QApplication::clipboard()->setText(
+                QStringLiteral("first part\nsecond part\r\n[Title]\nInjected"));
+            p.Key(Qt::Key_A, Qt::ControlModifier);
+            p.Key(Qt::Key_V, Qt::ControlModifier);
+            p.Editor->TrackList().item(1)->setText(QStringLiteral("[track01]"));
+            p.Key(Qt::Key_Return, Qt::ControlModifier);
+            QCOMPARE(p.Errors, QStringList{HeaderValueMessage(QStringLiteral("Track 2"),
+                                                              QStringLiteral("[track01]"))});
+            QVERIFY(p.Editor->isVisible());
+            QCOMPARE(p.Focused(), &p.Editor->TrackEdit());
+            QCOMPARE(p.Line(), 1);
+            p.Type(QStringLiteral("B side"));
+            p.Key(Qt::Key_Return, Qt::ControlModifier);
+        };
+        p.Open();
+        QVERIFY(!p.LeftOpen);
+        QCOMPARE(p.ReadData(0xD8),
+                 QByteArray("[Artist]\r\nfirst part second part  [Title] Injected\r\n\r\n"
+                            "[Title]\r\nReal title\r\n\r\n[Order]\r\n01-02\r\n\r\n"
+                            "[Track01]\r\nTrack01\r\n\r\n[Track02]\r\nB side\r\n\r\n"));
+    }
+
+    void anUnreadFileIsNeverReplaced()
+    {
+        TPlayer p;
+        QVERIFY(QDir().mkpath(p.DataFile(0xD9))); // exists, cannot be read as a file
+        p.Start({10}, 0xD9);
+        const QString unread = UnreadFileMessage(p.DataFile(0xD9));
+        QCOMPARE(p.Errors, QStringList{CannotOpenMessage(p.DataFile(0xD9))});
+        p.User = [&](QDialog&) {
+            QCOMPARE(p.Errors.last(), unread); // said before anything is typed
+            p.Type(QStringLiteral("New"));
+            p.Key(Qt::Key_Return, Qt::ControlModifier);
+        };
+        p.Open();
+        QCOMPARE(p.Errors, (QStringList{CannotOpenMessage(p.DataFile(0xD9)), unread, unread}));
+        QVERIFY(QFileInfo(p.DataFile(0xD9)).isDir());
     }
 
     void noEditorWithoutAnAudioDisc()

@@ -13,6 +13,7 @@
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsEdit.h"
 #include "lyricsui/LyricsForm.h"
+#include "lyricsui/TimeField.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
 #include "ui/MainMenu.h"
@@ -64,6 +65,23 @@ class TestMainLyricsEdit : public QObject
     };
 
 private Q_SLOTS:
+    void okWhileStoppedShowsTheNewLinesAtOnce()
+    {
+        TPlayer p;
+        p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")),
+                           TSimDisc::Audio({30, 40}, 0xA3));
+        p.Form.FormCreate(1);
+        p.ChooseLyricsEdit();
+        p.Line(QStringLiteral("first"));
+        p.Editor->SecEdit().setText(QStringLiteral("10"));
+        p.Line(QStringLiteral("second"));
+        QTest::mouseClick(&p.Editor->OkButton(), Qt::LeftButton);
+        // No position comes while stopped: the panels must not wait for one.
+        QVERIFY(p.Form.LyricsForm().isVisible());
+        QCOMPARE(p.Form.LyricsForm().CurLyricsPanel().Caption(), QStringLiteral("first"));
+        QCOMPARE(p.Form.LyricsForm().NextLyricsPanel().Caption(), QStringLiteral("second"));
+    }
+
     void typeAndStampWhilePlaying()
     {
         TPlayer p;
