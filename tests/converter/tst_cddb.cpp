@@ -8,9 +8,12 @@
 #include "convert/Cddb.h"
 #include "discid/DiscIdentity.h"
 #include "drive/CdioDisc.h"
+#include "support/TestFiles.h"
 #include "support/TestImage.h"
 
 using namespace qlnxdc;
+
+using qlnx::ReadFile;
 
 namespace {
 
@@ -46,12 +49,6 @@ QByteArray Entry(const QList<qint32>& offsets, int lengthSeconds, const QByteArr
 }
 
 const QList<qint32> FourTracks{150, 18000, 36000, 54000};
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList BoldLines(const QList<TLogLine>& lines)
 {
@@ -92,7 +89,7 @@ class TestCddb : public QObject
     }
     QByteArray Out(const QString& identity) const
     {
-        return ReadAll(Dest() + u'/' + identity + QStringLiteral(".dat"));
+        return ReadFile(Dest() + u'/' + identity + QStringLiteral(".dat"));
     }
 
     TConversionResult Convert(const QString& source)
