@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include "audiosink/AudioSinkBackend.h"
+#include "base/Version.h"
 #include "disc/Tmsf.h"
 #include "drive/CdioDevice.h"
 #include "settings/IniFile.h"
@@ -111,21 +113,35 @@ bool Open(TCdioDevice& device, const QString& drive)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    app.setApplicationVersion(ProductVersion());
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Looks at the drives as the player sees them: qlnxcd [toc DRIVE | play "
+                       "DRIVE [FROM [TO]]]"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+                                           QStringLiteral("Print every call to a drive, timed."));
+    const QCommandLineOption imageOption(QStringLiteral("image"),
+                                         QStringLiteral("Add a disc image as a drive."),
+                                         QStringLiteral("PATH"));
+    parser.addOptions({verboseOption, imageOption});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("toc or play"));
+    // Everything after the command is its own (a track number is never an option).
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "qlnxcd: %s\n", qPrintable(parser.errorText()));
+        return Usage();
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    const QStringList args = parser.positionalArguments();
     const QString programDir = ProgramDirectory();
     QStringList images = DriveImagePaths(TIniFile(SettingsFileName(programDir)), programDir);
-    bool verbose = false;
-    while (!args.isEmpty()) {
-        if (args.front() == QLatin1String("--verbose")) {
-            verbose = true;
-            args.removeFirst();
-        } else if (args.size() >= 2 && args.front() == QLatin1String("--image")) {
-            images.append(args.at(1));
-            args = args.mid(2);
-        } else {
-            break;
-        }
-    }
+    images += parser.values(imageOption);
+    const bool verbose = parser.isSet(verboseOption);
     if (verbose) {
         SinceStart().start();
         qInstallMessageHandler(PrintTimed);

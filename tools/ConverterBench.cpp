@@ -22,6 +22,7 @@
 
 #include "convert/BatchMode.h"
 #include "convert/Cddb.h"
+#include "discid/DiscIdentity.h"
 #include "ui/Main.h"
 
 using namespace qlnxdc;
@@ -71,7 +72,8 @@ QByteArray CddbEntry(int d, int tracks)
     text += QStringLiteral("#\n# Disc length: %1 seconds\n#\n# Revision: 0\n"
                            "# Submitted via: qlnxdc_bench\n#\n")
                 .arg(length);
-    text += QStringLiteral("DISCID=%1\n").arg(CddbDiscId(offsets, length), 8, 16, QLatin1Char('0'));
+    text += QStringLiteral("DISCID=%1\n")
+                .arg(qlnx::CddbDiscId(offsets, length), 8, 16, QLatin1Char('0'));
     const bool utf8 = d % 2 == 0;
     text += utf8 ? QStringLiteral("DTITLE=アーティスト %1 / アルバム %1\n").arg(d)
                  : QStringLiteral("DTITLE=Artiste %1 / Chanson d'été %1\n").arg(d);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QIODevice>
 
+#include "base/Version.h"
 #include "convert/Conversion.h"
 
 namespace qlnxdc {
@@ -98,6 +99,7 @@ QString BatchHelpText()
         "                     it a track 0 stops the run, since the source then looks like\n"
         "                     the Windows standard layout\n"
         "  --help             show this text\n"
+        "  --version          show the version\n"
         "\n"
         "The log goes to standard output, the same lines the window shows; a line the\n"
         "window shows in red starts with \"! \". Failure messages go to standard error.\n"
@@ -116,13 +118,19 @@ int RunBatch(const QStringList& arguments, QIODevice& out, QIODevice& err)
                                           QStringLiteral("kvt|win|cddb"));
     const QCommandLineOption skipOption(QStringLiteral("skip-track-zero"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption versionOption(QStringLiteral("version"));
     parser.addOption(formatOption);
     parser.addOption(skipOption);
     parser.addOption(helpOption);
+    parser.addOption(versionOption);
     if (!parser.parse(QStringList{QStringLiteral("qlnxdc")} + arguments))
         return UsageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
         out.write(BatchHelpText().toUtf8());
+        return int(TExitStatus::ExitCompleted);
+    }
+    if (parser.isSet(versionOption)) {
+        out.write((QStringLiteral("qlnxdc ") + qlnx::ProductVersion() + u'\n').toUtf8());
         return int(TExitStatus::ExitCompleted);
     }
     if (!parser.isSet(formatOption))

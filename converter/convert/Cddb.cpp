@@ -1,9 +1,12 @@
 #include "convert/Cddb.h"
 
+#include "discid/DiscIdentity.h"
+
 namespace qlnxdc {
 
 namespace {
 
+constexpr qint32 LeadInFrames = 150;
 constexpr qint32 FramesPerSecond = 75;
 constexpr qint32 FramesPerMinute = 60 * FramesPerSecond;
 // Addresses on a disc have two digits of minutes.
@@ -69,14 +72,6 @@ QString FinishedValue(const QString& joined)
         ++i;
     }
     return text;
-}
-
-int DigitSum(qint32 n)
-{
-    int sum = 0;
-    for (; n > 0; n /= 10)
-        sum += n % 10;
-    return sum;
 }
 
 QString Hex8(quint32 n)
@@ -220,26 +215,12 @@ TCddbEntry ParseCddbEntry(const QStringList& lines)
 
 quint32 DiscIdentityFromOffsets(const QList<qint32>& frameOffsets)
 {
-    quint32 identity = 0;
-    for (qint32 offset : frameOffsets) {
-        const auto minutes = quint32(offset / FramesPerMinute);
-        const auto seconds = quint32(offset / FramesPerSecond % 60);
-        const auto frames = quint32(offset % FramesPerSecond);
-        identity += minutes << 16 | seconds << 8 | frames;
-    }
-    return identity;
-}
-
-quint32 CddbDiscId(const QList<qint32>& frameOffsets, int discLengthSeconds)
-{
-    if (frameOffsets.isEmpty())
-        return 0;
-    int checksum = 0;
+    // The serial takes starts without the lead-in; from 3 tracks on it needs no lead-out.
+    QList<qint32> starts;
+    starts.reserve(frameOffsets.size());
     for (qint32 offset : frameOffsets)
-        checksum += DigitSum(offset / FramesPerSecond);
-    const int length = discLengthSeconds - frameOffsets.first() / FramesPerSecond;
-    return quint32(checksum % 0xff) << 24 | (quint32(length) & 0xffff) << 8 |
-           quint32(frameOffsets.size());
+        starts.append(offset - LeadInFrames);
+    return qlnx::AudioDiscSerial(starts, starts.isEmpty() ? 0 : starts.back());
 }
 
 QString CddbRefusal(const TCddbEntry& entry)
@@ -255,7 +236,7 @@ QString CddbRefusal(const TCddbEntry& entry)
             .arg(TracksText(tracks));
     if (!entry.DiscId.isEmpty()) {
         const quint32 expected =
-            CddbDiscId(entry.FrameOffsets, entry.DiscLengthSeconds.value_or(0));
+            qlnx::CddbDiscId(entry.FrameOffsets, entry.DiscLengthSeconds.value_or(0));
         const quint32 mask = entry.DiscLengthSeconds ? 0xffffffffu : 0xff0000ffu;
         if (!DiscIdAgrees(entry.DiscId, expected, mask)) {
             QString shown = Hex8(expected);

@@ -39,9 +39,6 @@ TCddbEntry ParseCddbEntry(const QStringList& lines);
 // Exact for 3 tracks or more; a disc of fewer tracks also needs its lead-out to the frame.
 quint32 DiscIdentityFromOffsets(const QList<qint32>& frameOffsets);
 
-// The CDDB disc id of a disc, from its track starts with the lead-in and its length in seconds.
-quint32 CddbDiscId(const QList<qint32>& frameOffsets, int discLengthSeconds);
-
 // Why an entry cannot be written as a disc data file, as the red log line says it; empty when
 // it can.
 QString CddbRefusal(const TCddbEntry& entry);

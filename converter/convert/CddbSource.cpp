@@ -10,7 +10,7 @@
 
 #include "convert/Cddb.h"
 #include "convert/OutputFile.h"
-#include "convert/SourceText.h"
+#include "text/TextCodec.h"
 
 namespace qlnxdc {
 
@@ -165,7 +165,8 @@ bool TCddbRun::Take(const TCddbFile& file, bool inFolder)
     case TRead::Entry:
         break;
     }
-    const TCddbEntry entry = ParseCddbEntry(SplitSourceLines(DecodeUtf8OrLatin1(bytes)));
+    const TCddbEntry entry =
+        ParseCddbEntry(qlnx::SplitLines(qlnx::DecodeText(bytes, qlnx::TTextFallback::Latin1)));
     if (const QString refusal = CddbRefusal(entry); !refusal.isEmpty()) {
         LogRefused(file.Shown, refusal);
         return true;

@@ -6,7 +6,7 @@
 
 #include "convert/CddbSource.h"
 #include "convert/OutputFile.h"
-#include "convert/SourceText.h"
+#include "text/TextCodec.h"
 
 namespace qlnxdc {
 
@@ -393,7 +393,7 @@ TConversionResult ConvertFile(const QString& sourcePath, const QString& destDir,
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return {TConversionResult::TOutcome::Failed, CannotOpenMessage(sourcePath)};
-    return ConvertLines(SplitSourceLines(DecodeSourceText(bytes)), destDir, format, log, asker);
+    return ConvertLines(qlnx::SplitLines(qlnx::DecodeText(bytes)), destDir, format, log, asker);
 }
 
 } // namespace qlnxdc

@@ -2,6 +2,7 @@
 // that always goes through the main window.
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDBusConnection>
 #include <QFileInfo>
 #include <QFont>
@@ -9,6 +10,7 @@
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
 #include "audiosink/AudioSinkBackend.h"
+#include "base/Version.h"
 #include "desktop/FirstStart.h"
 #include "desktop/MprisService.h"
 #include "disc/DiscModel.h"
@@ -33,6 +35,17 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("qlnx"));
+    app.setApplicationVersion(ProductVersion());
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Audio CD player with timed lyrics."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("image"),
+                                 QStringLiteral("A disc image (CUE sheet or TOC file) to play."),
+                                 QStringLiteral("[image]"));
+    parser.process(app); // --help and --version end here; unknown options end with a message
+    const QStringList images = parser.positionalArguments();
+    Q_UNUSED(images); // taken up by the disc images' start-up handling
 
     // A player already running is brought to the front; this start then ends quietly.
     TSingleInstance instance(TSingleInstance::DefaultName());

@@ -5,19 +5,17 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <cdio/cdio.h>
 #include <cdio/cdtext.h>
 #include <cdio/logging.h>
 
-#include "playback/DiscIdentity.h"
+#include "base/Log.h"
+#include "discid/DiscIdentity.h"
 
 namespace qlnx {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcCdio, "qlnx.cdio", QtWarningMsg)
 
 void LogToCategory(cdio_log_level_t level, const char* message)
 {

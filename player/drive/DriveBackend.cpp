@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cdio/cdio.h>
 
@@ -13,13 +12,12 @@
 #include <unistd.h>
 #endif
 
+#include "base/Log.h"
 #include "drive/CdioDisc.h"
 
 namespace qlnx {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcDrive, "qlnx.drive", QtWarningMsg)
 
 class TCdioDriveBackend final : public TDriveBackend
 {

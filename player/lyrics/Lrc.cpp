@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include <unistd.h>
-
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "disc/DiscDataFile.h"
+#include "fileio/AtomicFile.h"
 #include "text/TextCodec.h"
 
 namespace qlnx {
@@ -169,12 +167,7 @@ std::optional<QString> LoadLrcFile(const QString& fileName, TLyricList& lyrics)
 std::optional<QString> SaveLrcFile(const QString& fileName, const TLyricList& lyrics,
                                    const QString& artist, const QString& title)
 {
-    const QByteArray bytes = WriteLrc(lyrics, artist, title);
-    QSaveFile file(fileName);
-    // Unbuffered, so that a short write shows here and not in a flush nobody checks; the
-    // explicit fsync, because the commit ignores a failing one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || ::fsync(file.handle()) != 0 || !file.commit())
+    if (!WriteFileAtomically(fileName, WriteLrc(lyrics, artist, title), {.CreateDirectory = false}))
         return CannotCreateMessage(fileName);
     return std::nullopt;
 }

@@ -86,6 +86,9 @@ private Q_SLOTS:
         QVERIFY(outcome.Out.contains(QStringLiteral("--format kvt|win|cddb")));
         QVERIFY(outcome.Out.contains(QStringLiteral("--skip-track-zero")));
         QVERIFY(outcome.Err.isEmpty());
+        const TBatchOutcome version = Run({"--version"});
+        QCOMPARE(version.Status, 0);
+        QCOMPARE(version.Out, QStringLiteral("qlnxdc " QLNX_VERSION "\n"));
     }
 
     void logOnStandardOutput()

@@ -6,10 +6,14 @@
 #include <QTest>
 
 #include "convert/Cddb.h"
+#include "discid/DiscIdentity.h"
 #include "drive/CdioDisc.h"
+#include "support/TestFiles.h"
 #include "support/TestImage.h"
 
 using namespace qlnxdc;
+
+using qlnx::ReadFile;
 
 namespace {
 
@@ -40,17 +44,11 @@ QByteArray Entry(const QList<qint32>& offsets, int lengthSeconds, const QByteArr
     for (qint32 offset : offsets)
         text += "#\t" + QByteArray::number(offset) + '\n';
     text += "#\n# Disc length: " + QByteArray::number(lengthSeconds) + " seconds\n#\n";
-    text += "# Revision: 1\n#\nDISCID=" + Hex8(CddbDiscId(offsets, lengthSeconds)).toLatin1();
+    text += "# Revision: 1\n#\nDISCID=" + Hex8(qlnx::CddbDiscId(offsets, lengthSeconds)).toLatin1();
     return text + '\n' + keywords;
 }
 
 const QList<qint32> FourTracks{150, 18000, 36000, 54000};
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList BoldLines(const QList<TLogLine>& lines)
 {
@@ -91,7 +89,7 @@ class TestCddb : public QObject
     }
     QByteArray Out(const QString& identity) const
     {
-        return ReadAll(Dest() + u'/' + identity + QStringLiteral(".dat"));
+        return ReadFile(Dest() + u'/' + identity + QStringLiteral(".dat"));
     }
 
     TConversionResult Convert(const QString& source)
@@ -125,11 +123,8 @@ private Q_SLOTS:
 
     void identityRules()
     {
-        // The worked example of the identity (starts 0, 300, 600 without the lead-in), and the
-        // CDDB disc id computed by hand: digit sums of the start seconds, length, tracks.
+        // The worked example of the identity (starts 0, 300, 600 without the lead-in).
         QCOMPARE(DiscIdentityFromOffsets({150, 450, 750}), 0x00001200u);
-        QCOMPARE(CddbDiscId({150, 450, 750}, 15), 0x09000d03u);
-        QCOMPARE(CddbDiscId(FourTracks, 1200), 0x1d04ae04u);
     }
 
     // The same table of contents through the CD layer (a disc image) and through an entry's

@@ -7,8 +7,11 @@
 #include <QTest>
 
 #include "convert/Conversion.h"
+#include "support/TestFiles.h"
 
 using namespace qlnxdc;
+
+using qlnx::ReadFile;
 
 namespace {
 
@@ -47,12 +50,6 @@ public:
 private:
     bool m_stop;
 };
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QByteArray CrLf(const QByteArray& lfText)
 {
@@ -138,7 +135,7 @@ private Q_SLOTS:
         const auto result = Convert("[0A1B2C3D]\r\nartist=A\r\ntitle=T\r\norder=1 3 2\r\n"
                                     "1=x\r\n2=y\r\n3=z\r\n");
         QVERIFY(result.Outcome == TConversionResult::TOutcome::Completed);
-        QCOMPARE(ReadAll(Out("0A1B2C3D.dat")),
+        QCOMPARE(ReadFile(Out("0A1B2C3D.dat")),
                  CrLf("[Artist]\nA\n\n[Title]\nT\n\n[Order]\n01-03-02\n\n"
                       "[Track01]\nx\n\n[Track02]\ny\n\n[Track03]\nz\n\n"));
         const QList<TLogLine> expected{B("0A1B2C3D"),          N("Artist : A"), N("Title  : T"),
@@ -155,7 +152,7 @@ private Q_SLOTS:
                                     TSourceFormat::WinStandard, asker);
         QVERIFY(result.Outcome == TConversionResult::TOutcome::Completed);
         QCOMPARE(asker.Asked, 0);
-        QCOMPARE(ReadAll(Out("0A1B2C3D.dat")),
+        QCOMPARE(ReadFile(Out("0A1B2C3D.dat")),
                  CrLf("[Artist]\nA\n\n[Title]\nT\n\n[Order]\n01-03-02\n\n"
                       "[Track01]\nx\n\n[Track02]\ny\n\n[Track03]\nz\n\n"));
     }
@@ -165,8 +162,8 @@ private Q_SLOTS:
         Convert("[00000001]\n1=x\n3=z\n"
                 "[00000002]\norder=1 5\n1=a\n2=b\n3=c\n"
                 "[00000003]\nnothing here\n");
-        QCOMPARE(ReadAll(Out("00000001.dat")), CrLf("[Track01]\nx\n\n[Track03]\nz\n\n"));
-        QCOMPARE(ReadAll(Out("00000003.dat")), QByteArray());
+        QCOMPARE(ReadFile(Out("00000001.dat")), CrLf("[Track01]\nx\n\n[Track03]\nz\n\n"));
+        QCOMPARE(ReadFile(Out("00000003.dat")), QByteArray());
         const QList<TLogLine> expected{
             B("00000001"),
             R("Artist : <Not found>"),
@@ -206,7 +203,7 @@ private Q_SLOTS:
         // player looks for it.
         QCOMPARE(bold, (QStringList{"003a4b5c", "00000000", "123456789abc"}));
         QCOMPARE(OutFiles(), (QStringList{"00000000.dat", "003A4B5C.dat", "123456789ABC.dat"}));
-        QCOMPARE(ReadAll(Out("123456789ABC.dat")), CrLf("[Artist]\nlong\n\n"));
+        QCOMPARE(ReadFile(Out("123456789ABC.dat")), CrLf("[Artist]\nlong\n\n"));
     }
 
     void keysAndValues()
@@ -222,7 +219,7 @@ private Q_SLOTS:
                 "\xef\xbc\x91=full-width digit\n"
                 "01=one\n"
                 "2=\n");
-        QCOMPARE(ReadAll(Out("00000001.dat")),
+        QCOMPARE(ReadFile(Out("00000001.dat")),
                  CrLf("[Artist]\n second \n\n[Title]\na=b\n\n[Track01]\none\n\n"));
         // An empty name still counts as a track seen.
         QCOMPARE(m_log.Lines.at(4), R("Tracks : 2 (Track 2 not found)"));
@@ -232,7 +229,7 @@ private Q_SLOTS:
     void nulEndsAValue()
     {
         Convert(WithNuls("[00000001]\nartist=A\0B\ntitle=\0T\n1=x\0\n2=y\norder=1 2\0 x\n"));
-        QCOMPARE(ReadAll(Out("00000001.dat")),
+        QCOMPARE(ReadFile(Out("00000001.dat")),
                  CrLf("[Artist]\nA\n\n[Order]\n01-02\n\n[Track01]\nx\n\n[Track02]\ny\n\n"));
         QCOMPARE(m_log.Lines.at(2), R("Title  : <Not found>"));
     }
@@ -286,12 +283,12 @@ private Q_SLOTS:
     void tracksAbove99AreSkipped()
     {
         Convert("[00000001]\n100=x\n99=y\n");
-        QCOMPARE(ReadAll(Out("00000001.dat")), CrLf("[Track99]\ny\n\n"));
+        QCOMPARE(ReadFile(Out("00000001.dat")), CrLf("[Track99]\ny\n\n"));
         QVERIFY(m_log.Lines.at(4).Text.startsWith(QStringLiteral("Tracks : 99 (Track 1,2,3,")));
 
         // After the increase of the Windows standard layout.
         Convert("[00000002]\n99=x\n98=y\norder=98 99\n", TSourceFormat::WinStandard);
-        QCOMPARE(ReadAll(Out("00000002.dat")), CrLf("[Order]\n99\n\n[Track99]\ny\n\n"));
+        QCOMPARE(ReadFile(Out("00000002.dat")), CrLf("[Order]\n99\n\n[Track99]\ny\n\n"));
     }
 
     void trackZeroAnsweredNoSkipsEveryZero()
@@ -302,8 +299,8 @@ private Q_SLOTS:
                                     TSourceFormat::Kvt, goOn);
         QVERIFY(result.Outcome == TConversionResult::TOutcome::Completed);
         QCOMPARE(goOn.Asked, 1);
-        QCOMPARE(ReadAll(Out("00000001.dat")), CrLf("[Track01]\none\n\n"));
-        QCOMPARE(ReadAll(Out("00000002.dat")), CrLf("[Order]\n01\n\n[Track01]\none\n\n"));
+        QCOMPARE(ReadFile(Out("00000001.dat")), CrLf("[Track01]\none\n\n"));
+        QCOMPARE(ReadFile(Out("00000002.dat")), CrLf("[Order]\n01\n\n[Track01]\none\n\n"));
 
         // Each run asks afresh.
         TScriptedAsker again(false);
@@ -348,7 +345,7 @@ private Q_SLOTS:
         QVERIFY(result.Outcome == TConversionResult::TOutcome::Failed);
         QCOMPARE(result.Message,
                  QStringLiteral("ファイル %1 を作成できません").arg(Out("00000002.dat")));
-        QCOMPARE(ReadAll(Out("00000001.dat")), CrLf("[Artist]\nA\n\n"));
+        QCOMPARE(ReadFile(Out("00000001.dat")), CrLf("[Artist]\nA\n\n"));
         QVERIFY(!QFile::exists(Out("00000003.dat")));
         // The log shows the discs up to the failing one; no temporary file is left over.
         QCOMPARE(m_log.Lines.size(), 12);
@@ -374,7 +371,7 @@ private Q_SLOTS:
     void failedWriteKeepsTheOldFile()
     {
         Convert("[00000001]\nartist=old\n");
-        const QByteArray before = ReadAll(Out("00000001.dat"));
+        const QByteArray before = ReadFile(Out("00000001.dat"));
         const QString source = WriteSource("[00000001]\nartist=" + QByteArray(2000, 'x') + "\n");
         TScriptedAsker asker;
 
@@ -390,7 +387,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, oldHandler);
 
         QVERIFY(result.Outcome == TConversionResult::TOutcome::Failed);
-        QCOMPARE(ReadAll(Out("00000001.dat")), before);
+        QCOMPARE(ReadFile(Out("00000001.dat")), before);
         QCOMPARE(OutFiles(), QStringList{"00000001.dat"});
     }
 
@@ -420,21 +417,21 @@ private Q_SLOTS:
         // Shift-JIS: [00000001] artist=アーティスト 1=曲
         Convert("[00000001]\r\nartist=\x83\x41\x81\x5b\x83\x65\x83\x42\x83\x58\x83\x67\r\n"
                 "1=\x8b\xc8\r\n");
-        QCOMPARE(ReadAll(Out("00000001.dat")),
+        QCOMPARE(ReadFile(Out("00000001.dat")),
                  CrLf("[Artist]\n\xe3\x82\xa2\xe3\x83\xbc\xe3\x83\x86\xe3\x82\xa3\xe3\x82\xb9"
                       "\xe3\x83\x88\n\n[Track01]\n\xe6\x9b\xb2\n\n"));
         QCOMPARE(m_log.Lines.at(1), N(QStringLiteral("Artist : アーティスト")));
 
         // UTF-8 with a byte-order mark: the first line is still a section header.
         Convert("\xef\xbb\xbf[00000002]\ntitle=\xe6\x9b\xb2\n");
-        QCOMPARE(ReadAll(Out("00000002.dat")), CrLf("[Title]\n\xe6\x9b\xb2\n\n"));
+        QCOMPARE(ReadFile(Out("00000002.dat")), CrLf("[Title]\n\xe6\x9b\xb2\n\n"));
     }
 
     void convertingAgainReplacesFiles()
     {
         Convert("[00000001]\nartist=first\n");
         Convert("[00000001]\nartist=second\n");
-        QCOMPARE(ReadAll(Out("00000001.dat")), CrLf("[Artist]\nsecond\n\n"));
+        QCOMPARE(ReadFile(Out("00000001.dat")), CrLf("[Artist]\nsecond\n\n"));
         QCOMPARE(OutFiles(), QStringList{"00000001.dat"});
     }
 

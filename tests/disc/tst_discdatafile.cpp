@@ -11,6 +11,7 @@
 #include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
 #include "disc/TrackSource.h"
+#include "support/TestFiles.h"
 
 using namespace qlnx;
 
@@ -22,20 +23,6 @@ public:
     quint32 TrackStart(int track) override { return quint32(track); }
     quint32 TrackLength(int) override { return 0x00020304; }
 };
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 
@@ -53,7 +40,7 @@ class TestDiscDataFile : public QObject
     {
         model.SetDiscID(0x00002F41);
         model.SetTrackCount(trackCount);
-        WriteAll(DiscDataFileName(model, ProgramDir()), bytes);
+        WriteFile(DiscDataFileName(model, ProgramDir()), bytes);
         QVERIFY(!LoadDiscData(model, m_source, ProgramDir()));
     }
 
@@ -103,7 +90,7 @@ private Q_SLOTS:
             "[Track01]\r\nTrack01\r\n\r\n"
             "[Track02]\r\nTrack02\r\n\r\n00:00:zero\r\n\r\n"
             "[Track03]\r\nTrack03\r\n\r\n00:00:\r\n01:05: Some words\r\n99:59:late\r\n\r\n";
-        QCOMPARE(ReadAll(ProgramDir() + QStringLiteral("data/00000012.dat")), expected);
+        QCOMPARE(ReadFile(ProgramDir() + QStringLiteral("data/00000012.dat")), expected);
     }
 
     void saveThenLoadGivesTheSameDisc()
@@ -234,7 +221,7 @@ private Q_SLOTS:
         QCOMPARE(model.Tracks(1).Lyrics, (TLyricList{{QStringLiteral("表示"), 5}}));
 
         QVERIFY(!SaveDiscData(model, ProgramDir()));
-        const QByteArray written = ReadAll(DiscDataFileName(model, ProgramDir()));
+        const QByteArray written = ReadFile(DiscDataFileName(model, ProgramDir()));
         QVERIFY(written.contains(artist.toUtf8()));
         QVERIFY(written.contains(QStringLiteral("00:05:表示").toUtf8()));
     }
@@ -310,7 +297,7 @@ private Q_SLOTS:
         TDiscModel model;
         LoadFrom(model, 2, "[Artist]\r\nKeep me\r\n");
         const QString name = DiscDataFileName(model, ProgramDir());
-        const QByteArray before = ReadAll(name);
+        const QByteArray before = ReadFile(name);
         for (int i = 0; i < 2000; ++i)
             model.Tracks(1).Lyrics.append({QStringLiteral("a long enough line of lyrics"), i});
         model.SetArtist(QStringLiteral("Edited"));
@@ -328,7 +315,7 @@ private Q_SLOTS:
 
         QCOMPARE(message.value_or(QString()),
                  QStringLiteral("ファイル %1 を作成できません").arg(name));
-        QCOMPARE(ReadAll(name), before);
+        QCOMPARE(ReadFile(name), before);
         QCOMPARE(QDir(QFileInfo(name).absolutePath()).entryList(QDir::Files),
                  QStringList{QFileInfo(name).fileName()});
         QCOMPARE(model.Artist(), QStringLiteral("Edited"));
@@ -340,7 +327,7 @@ private Q_SLOTS:
         TDiscModel model;
         LoadFrom(model, 2, "[Artist]\r\nKeep me\r\n");
         const QString name = DiscDataFileName(model, ProgramDir());
-        const QByteArray before = ReadAll(name);
+        const QByteArray before = ReadFile(name);
         model.SetArtist(QStringLiteral("Edited"));
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
@@ -352,7 +339,7 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(message.has_value());
-        QCOMPARE(ReadAll(name), before);
+        QCOMPARE(ReadFile(name), before);
     }
 
     void uncreatableDirectoryIsReported()
@@ -360,7 +347,7 @@ private Q_SLOTS:
         TDiscModel model;
         model.SetDiscID(1);
         model.SetTrackCount(1);
-        WriteAll(ProgramDir() + QStringLiteral("blocker"), "a file, not a directory");
+        WriteFile(ProgramDir() + QStringLiteral("blocker"), "a file, not a directory");
         model.SetDataDir(QStringLiteral("blocker\\sub\\"));
         const auto message = SaveDiscData(model, ProgramDir());
         QVERIFY(message && message->contains(QStringLiteral("を作成できません")));

@@ -8,9 +8,9 @@
 
 #include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
+#include "discid/DiscIdentity.h"
 #include "drive/CdioDevice.h"
 #include "drive/ScriptedDrive.h"
-#include "playback/DiscIdentity.h"
 #include "playback/PlaybackController.h"
 #include "support/CaptureOutput.h"
 #include "support/Gate.h"

@@ -15,6 +15,7 @@
 #include "disc/DiscModel.h"
 #include "fileio/AtomicFile.h"
 #include "settings/IniFile.h"
+#include "support/TestFiles.h"
 
 using namespace qlnx;
 
@@ -40,12 +41,6 @@ bool PrivateMounts()
     WriteProc("/proc/self/setgroups", "deny");
     return WriteProc("/proc/self/uid_map", uid + ' ' + uid + " 1") &&
            WriteProc("/proc/self/gid_map", gid + ' ' + gid + " 1");
-}
-
-QByteArray ReadAll(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace
@@ -128,11 +123,11 @@ private Q_SLOTS:
             QVERIFY(WriteFileAtomically(dir + QStringLiteral("/a.bin"), old));
         });
         QVERIFY(!WriteFileAtomically(m_mount + QStringLiteral("/a.bin"), large));
-        QCOMPARE(ReadAll(m_mount + QStringLiteral("/a.bin")), old);
+        QCOMPARE(ReadFile(m_mount + QStringLiteral("/a.bin")), old);
         QCOMPARE(Files(m_mount), QStringList{"a.bin"});
         if (free > 0) {
             QVERIFY(WriteFileAtomically(m_mount + QStringLiteral("/a.bin"), "short"));
-            QCOMPARE(ReadAll(m_mount + QStringLiteral("/a.bin")), QByteArray("short"));
+            QCOMPARE(ReadFile(m_mount + QStringLiteral("/a.bin")), QByteArray("short"));
         }
 
         // The disc data file.
@@ -145,14 +140,14 @@ private Q_SLOTS:
             QVERIFY(!SaveDiscData(model, dir + u'/'));
             dataFile = DiscDataFileName(model, dir + u'/');
         });
-        const QByteArray oldData = ReadAll(dataFile);
+        const QByteArray oldData = ReadFile(dataFile);
         model.Tracks(1).Lyrics.clear();
         for (int i = 0; i < 400; ++i)
             model.Tracks(1).Lyrics.append({QStringLiteral("a line of words to sing"), i});
         const auto message = SaveDiscData(model, m_mount + u'/');
         QVERIFY(message);
         QCOMPARE(*message, CannotCreateMessage(dataFile));
-        QCOMPARE(ReadAll(dataFile), oldData);
+        QCOMPARE(ReadFile(dataFile), oldData);
         QCOMPARE(Files(QFileInfo(dataFile).path()), QStringList{QFileInfo(dataFile).fileName()});
 
         // The settings file.
@@ -163,13 +158,13 @@ private Q_SLOTS:
                             QStringLiteral("data\\\\"));
             QVERIFY(!ini.Save());
         });
-        const QByteArray oldIni = ReadAll(iniName);
+        const QByteArray oldIni = ReadFile(iniName);
         TIniFile ini(iniName);
         for (int i = 0; i < 600; ++i)
             ini.WriteString(QStringLiteral("Many"), QStringLiteral("Key%1").arg(i),
                             QStringLiteral("some value"));
         QVERIFY(ini.Save());
-        QCOMPARE(ReadAll(iniName), oldIni);
+        QCOMPARE(ReadFile(iniName), oldIni);
         QCOMPARE(Files(m_mount), QStringList{"qlnx.ini"});
 
         // The converter's output files.
@@ -177,7 +172,7 @@ private Q_SLOTS:
             QVERIFY(qlnxdc::WriteFileReplacing(dir + QStringLiteral("/0000ABCD.dat"), old));
         });
         QVERIFY(!qlnxdc::WriteFileReplacing(m_mount + QStringLiteral("/0000ABCD.dat"), large));
-        QCOMPARE(ReadAll(m_mount + QStringLiteral("/0000ABCD.dat")), old);
+        QCOMPARE(ReadFile(m_mount + QStringLiteral("/0000ABCD.dat")), old);
         QCOMPARE(Files(m_mount), QStringList{"0000ABCD.dat"});
     }
 };

@@ -7,7 +7,7 @@
 
 #include "convert/Cddb.h"
 #include "convert/Conversion.h"
-#include "convert/SourceText.h"
+#include "text/TextCodec.h"
 
 using namespace qlnxdc;
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static QTemporaryDir dir;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    QString text = DecodeSourceText(bytes);
+    QString text = qlnx::DecodeText(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QStringList lines = text.split(u'\n');
     TNullLog log;
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TConversionResult result = ConvertLines(lines, dir.path(), format, log, asker);
         QLNX_FUZZ_CHECK(result.Outcome != TConversionResult::TOutcome::Stopped);
     }
-    const TCddbEntry entry = ParseCddbEntry(DecodeUtf8OrLatin1(bytes).split(u'\n'));
+    const TCddbEntry entry =
+        ParseCddbEntry(qlnx::DecodeText(bytes, qlnx::TTextFallback::Latin1).split(u'\n'));
     if (CddbRefusal(entry).isEmpty()) {
         TDiscRecord record;
         FillDiscRecord(entry, record);

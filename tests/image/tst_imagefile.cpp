@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "discid/DiscIdentity.h"
 #include "drive/CdioDisc.h"
-#include "playback/DiscIdentity.h"
 #include "support/TestImage.h"
 
 using namespace qlnx;

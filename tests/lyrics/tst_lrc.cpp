@@ -5,6 +5,7 @@
 
 #include "disc/DiscDataFile.h"
 #include "lyrics/Lrc.h"
+#include "support/TestFiles.h"
 
 using namespace qlnx;
 
@@ -16,12 +17,6 @@ TLyricList Lines(std::initializer_list<std::pair<int, const char*>> lines)
     for (const auto& [time, text] : lines)
         list.append(TLyricEntry{QString::fromUtf8(text), time});
     return list;
-}
-
-QByteArray ReadAll(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -136,7 +131,7 @@ private Q_SLOTS:
         // Writing replaces the old file whole.
         QCOMPARE(SaveLrcFile(name, Lines({{2, "new"}}), QStringLiteral("A"), QStringLiteral("T")),
                  std::nullopt);
-        QCOMPARE(ReadAll(name), QByteArray("[ar:A]\r\n[ti:T]\r\n[00:02.00]new\r\n"));
+        QCOMPARE(ReadFile(name), QByteArray("[ar:A]\r\n[ti:T]\r\n[00:02.00]new\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"song.lrc"});
 
         const QString missing = dir.filePath(QStringLiteral("nowhere/song.lrc"));

@@ -10,23 +10,11 @@
 
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
+#include "support/TestFiles.h"
 
 using namespace qlnx;
 
 namespace {
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 } // namespace
 
@@ -43,18 +31,18 @@ class TestIniFile : public QObject
 private Q_SLOTS:
     void lookupIgnoresCaseAndTakesTheFirst()
     {
-        WriteBytes(Path(QStringLiteral("read.ini")), "; a comment=1\n"
-                                                     "top=outside any section\n"
-                                                     "[MainForm]\n"
-                                                     "  Left = 12 \n"
-                                                     "left=99\n"
-                                                     "Name=\"quoted text\"\n"
-                                                     "Empty=\n"
-                                                     "no equals sign\n"
-                                                     "[mainform]\n"
-                                                     "Top=7\n"
-                                                     "[Other]\n"
-                                                     "Top=8\n");
+        WriteFile(Path(QStringLiteral("read.ini")), "; a comment=1\n"
+                                                    "top=outside any section\n"
+                                                    "[MainForm]\n"
+                                                    "  Left = 12 \n"
+                                                    "left=99\n"
+                                                    "Name=\"quoted text\"\n"
+                                                    "Empty=\n"
+                                                    "no equals sign\n"
+                                                    "[mainform]\n"
+                                                    "Top=7\n"
+                                                    "[Other]\n"
+                                                    "Top=8\n");
         const TIniFile ini(Path(QStringLiteral("read.ini")));
         QCOMPARE(ini.Value(QStringLiteral("MAINFORM"), QStringLiteral("LEFT")),
                  QStringLiteral("12"));
@@ -113,7 +101,7 @@ private Q_SLOTS:
                                     "Keep=this\r\n"
                                     "garbage line\r\n";
         const QString path = Path(QStringLiteral("write.ini"));
-        WriteBytes(path, original);
+        WriteFile(path, original);
         TIniFile ini(path);
         ini.WriteInteger(QStringLiteral("mainform"), QStringLiteral("LEFT"), -5);
         ini.WriteBool(QStringLiteral("MainForm"), QStringLiteral("Width"), true);
@@ -121,17 +109,17 @@ private Q_SLOTS:
                         QStringLiteral("data\\"));
         QVERIFY(!ini.Save());
         // Line ends as the file had them; the new key ends its section, before the blank line.
-        QCOMPARE(ReadBytes(path), QByteArray("; written on Windows\r\n"
-                                             "[MainForm]\r\n"
-                                             "LEFT=-5\r\n"
-                                             "Top=2\r\n"
-                                             "Width=1\r\n"
-                                             "\r\n"
-                                             "[Unknown]\r\n"
-                                             "Keep=this\r\n"
-                                             "garbage line\r\n"
-                                             "[Option]\r\n"
-                                             "DataDir=data\\\r\n"));
+        QCOMPARE(ReadFile(path), QByteArray("; written on Windows\r\n"
+                                            "[MainForm]\r\n"
+                                            "LEFT=-5\r\n"
+                                            "Top=2\r\n"
+                                            "Width=1\r\n"
+                                            "\r\n"
+                                            "[Unknown]\r\n"
+                                            "Keep=this\r\n"
+                                            "garbage line\r\n"
+                                            "[Option]\r\n"
+                                            "DataDir=data\\\r\n"));
         const TIniFile again(path);
         QCOMPARE(again.ReadString(QStringLiteral("Option"), QStringLiteral("DataDir"), {}),
                  QStringLiteral("data\\"));
@@ -141,7 +129,7 @@ private Q_SLOTS:
         fresh.WriteString(QStringLiteral("Drives"), QStringLiteral("Image1"),
                           QStringLiteral("demo.cue"));
         QVERIFY(!fresh.Save());
-        QCOMPARE(ReadBytes(Path(QStringLiteral("sub/dir/new.ini"))),
+        QCOMPARE(ReadFile(Path(QStringLiteral("sub/dir/new.ini"))),
                  QByteArray("[Drives]\nImage1=demo.cue\n"));
     }
 
@@ -151,13 +139,13 @@ private Q_SLOTS:
         QStringEncoder cp932("CP932");
         QVERIFY(cp932.isValid());
         const QString path = Path(QStringLiteral("cp932.ini"));
-        WriteBytes(path, "[MainFont]\r\nName=" + QByteArray(cp932.encode(text)) + "\r\n");
+        WriteFile(path, "[MainFont]\r\nName=" + QByteArray(cp932.encode(text)) + "\r\n");
         TIniFile ini(path);
         QCOMPARE(ini.ReadString(QStringLiteral("MainFont"), QStringLiteral("Name"), {}), text);
         ini.WriteInteger(QStringLiteral("MainFont"), QStringLiteral("Size"), 10);
         QVERIFY(!ini.Save());
         // Written back as UTF-8, without a byte-order mark.
-        QCOMPARE(ReadBytes(path), "[MainFont]\r\nName=" + text.toUtf8() + "\r\nSize=10\r\n");
+        QCOMPARE(ReadFile(path), "[MainFont]\r\nName=" + text.toUtf8() + "\r\nSize=10\r\n");
         QCOMPARE(TIniFile(path).ReadString(QStringLiteral("MainFont"), QStringLiteral("Name"), {}),
                  text);
     }
@@ -167,7 +155,7 @@ private Q_SLOTS:
         const QString dir = Path(QStringLiteral("locked"));
         QVERIFY(QDir().mkpath(dir));
         const QString path = dir + QStringLiteral("/qlnx.ini");
-        WriteBytes(path, "[A]\nB=1\n");
+        WriteFile(path, "[A]\nB=1\n");
         QFile::setPermissions(path, QFile::ReadOwner);
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
         if (QFileInfo(path).isWritable())
@@ -175,7 +163,7 @@ private Q_SLOTS:
         TIniFile ini(path);
         ini.WriteInteger(QStringLiteral("A"), QStringLiteral("B"), 2);
         QCOMPARE(ini.Save(), QStringLiteral("%1 に書き込めません").arg(path));
-        QCOMPARE(ReadBytes(path), QByteArray("[A]\nB=1\n"));
+        QCOMPARE(ReadFile(path), QByteArray("[A]\nB=1\n"));
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
@@ -185,7 +173,7 @@ private Q_SLOTS:
     {
         const QString path = Path(QStringLiteral("short.ini"));
         const QByteArray original = "[Option]\nInterval=1000\n";
-        WriteBytes(path, original);
+        WriteFile(path, original);
         TIniFile ini(path);
         ini.WriteString(QStringLiteral("Option"), QStringLiteral("DataDir"), QString(200, u'x'));
 
@@ -200,7 +188,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, oldHandler);
 
         QCOMPARE(result, QStringLiteral("%1 に書き込めません").arg(path));
-        QCOMPARE(ReadBytes(path), original);
+        QCOMPARE(ReadFile(path), original);
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("short.ini*")}, QDir::Files),
                  QStringList{QStringLiteral("short.ini")});
     }
@@ -223,15 +211,15 @@ private Q_SLOTS:
 
     void driveImages()
     {
-        WriteBytes(Path(QStringLiteral("drives.ini")), "[drives]\n"
-                                                       "Image10=/abs/ten.cue\n"
-                                                       "Image2=sub\\two.cue\n"
-                                                       "image1=one.toc\n"
-                                                       "Image3=\n"
-                                                       "Image=none.cue\n"
-                                                       "ImageX=none.cue\n"
-                                                       "Image0=none.cue\n"
-                                                       "Image4=~/four.cue\n");
+        WriteFile(Path(QStringLiteral("drives.ini")), "[drives]\n"
+                                                      "Image10=/abs/ten.cue\n"
+                                                      "Image2=sub\\two.cue\n"
+                                                      "image1=one.toc\n"
+                                                      "Image3=\n"
+                                                      "Image=none.cue\n"
+                                                      "ImageX=none.cue\n"
+                                                      "Image0=none.cue\n"
+                                                      "Image4=~/four.cue\n");
         const TIniFile ini(Path(QStringLiteral("drives.ini")));
         QCOMPARE(
             DriveImagePaths(ini, QStringLiteral("/etc/q")),
@@ -240,14 +228,14 @@ private Q_SLOTS:
                          QStringLiteral("/abs/ten.cue")}));
 
         // The drives for trying the player out take the same paths, each with its timings.
-        WriteBytes(Path(QStringLiteral("test.ini")), "[Test]\n"
-                                                     "Drive2=slow.cue\n"
-                                                     "Drive2SpinUp=2000\n"
-                                                     "drive2tocread=$1388\n"
-                                                     "Drive1=/fast.cue\n"
-                                                     "Drive1SlowRead=-5\n"
-                                                     "DriveX=none.cue\n"
-                                                     "OutputStall=3000\n");
+        WriteFile(Path(QStringLiteral("test.ini")), "[Test]\n"
+                                                    "Drive2=slow.cue\n"
+                                                    "Drive2SpinUp=2000\n"
+                                                    "drive2tocread=$1388\n"
+                                                    "Drive1=/fast.cue\n"
+                                                    "Drive1SlowRead=-5\n"
+                                                    "DriveX=none.cue\n"
+                                                    "OutputStall=3000\n");
         const TTestSettings test =
             ReadTestSettings(TIniFile(Path(QStringLiteral("test.ini"))), QStringLiteral("/etc/q"));
         QCOMPARE(test.Drives.size(), 2);

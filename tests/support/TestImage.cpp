@@ -74,14 +74,6 @@ QByteArray TestVolumeDescriptor()
     return Descriptor(1);
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
-
 QString WriteCueImage(const QString& dir, const QString& name, const QList<TTestTrack>& tracks,
                       QByteArray* bin, quint32 seed)
 {

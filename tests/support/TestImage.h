@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include "support/TestFiles.h"
+
 namespace qlnx {
 
 // Disc images written by tests: a BIN file and a CUE sheet for it.
@@ -25,7 +27,5 @@ QString WriteCueImage(const QString& dir, const QString& name, const QList<TTest
 
 // The primary volume descriptor the data tracks of WriteCueImage carry at their sector 16.
 QByteArray TestVolumeDescriptor();
-
-void WriteFile(const QString& path, const QByteArray& bytes);
 
 } // namespace qlnx

@@ -1,4 +1,4 @@
-#include "playback/DiscIdentity.h"
+#include "discid/DiscIdentity.h"
 
 namespace qlnx {
 
@@ -19,6 +19,14 @@ Msf ToMsf(qint32 lba)
                quint32(a % SectorsPerSecond)};
 }
 
+int DigitSum(qint32 n)
+{
+    int sum = 0;
+    for (; n > 0; n /= 10)
+        sum += n % 10;
+    return sum;
+}
+
 } // namespace
 
 quint32 AudioDiscSerial(const QList<qint32>& trackStarts, qint32 leadOut)
@@ -31,6 +39,18 @@ quint32 AudioDiscSerial(const QList<qint32>& trackStarts, qint32 leadOut)
     if (!trackStarts.isEmpty() && trackStarts.size() < 3)
         serial += ToMsf(trackStarts.front()).Frames + quint32(leadOut - trackStarts.front());
     return serial;
+}
+
+quint32 CddbDiscId(const QList<qint32>& frameOffsets, int discLengthSeconds)
+{
+    if (frameOffsets.isEmpty())
+        return 0;
+    int checksum = 0;
+    for (qint32 offset : frameOffsets)
+        checksum += DigitSum(offset / SectorsPerSecond);
+    const int length = discLengthSeconds - frameOffsets.first() / SectorsPerSecond;
+    return quint32(checksum % 0xff) << 24 | (quint32(length) & 0xffff) << 8 |
+           quint32(frameOffsets.size());
 }
 
 quint32 VolumeDescriptorSerial(const QByteArray& descriptor)

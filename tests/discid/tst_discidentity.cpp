@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "playback/DiscIdentity.h"
+#include "discid/DiscIdentity.h"
 
 using namespace qlnx;
 
@@ -39,6 +39,14 @@ private Q_SLOTS:
         QFETCH(qint32, leadOut);
         QFETCH(quint32, serial);
         QCOMPARE(AudioDiscSerial(starts, leadOut), serial);
+    }
+
+    void cddbDiscIds()
+    {
+        // Computed by hand: digit sums of the start seconds, the length, the track count.
+        QCOMPARE(CddbDiscId({150, 450, 750}, 15), 0x09000d03u);
+        QCOMPARE(CddbDiscId({150, 18000, 36000, 54000}, 1200), 0x1d04ae04u);
+        QCOMPARE(CddbDiscId({}, 1200), 0u);
     }
 
     void volumeDescriptorLanesWrapPerByte()

@@ -9,11 +9,17 @@
 namespace qlnx {
 
 // The identity of a disc, computed the way Windows reports it as the disc's volume serial
-// number, so that disc data files named on Windows name the same disc here.
+// number, so that disc data files named on Windows name the same disc here; and the disc id
+// CDDB databases file the disc under.
 
 // An audio disc: track starts and the lead-out as sector addresses without the 150-sector
-// lead-in (the first track usually starts at 0).
+// lead-in (the first track usually starts at 0). The lead-out counts only for a disc of fewer
+// than 3 tracks.
 quint32 AudioDiscSerial(const QList<qint32>& trackStarts, qint32 leadOut);
+
+// The CDDB disc id of an audio disc, from its track starts with the 150-frame lead-in (as CDDB
+// entries list them) and its length in whole seconds; 0 for a disc without tracks.
+quint32 CddbDiscId(const QList<qint32>& frameOffsets, int discLengthSeconds);
 
 // The serial of an ISO 9660 file system, from its volume descriptor (2048 bytes).
 quint32 VolumeDescriptorSerial(const QByteArray& descriptor);
