@@ -49,8 +49,7 @@ void TQLNXMainForm::DataEditClick()
         return;
     TDataEditForm& form = *m_dataEditForm;
     PlaceDialog(form);
-    form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model),
-              m_controller->CurrentTrack() - 1);
+    form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model), ShownTrack() - 1);
     const quint32 discID = m_model.DiscID();
     if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
         return;
@@ -62,7 +61,7 @@ void TQLNXMainForm::DataEditClick()
     for (int n = 1; n <= count; ++n)
         m_model.Tracks(n).Name = names[n - 1];
     FillTrackList(m_model.PlayOrder());
-    ShowCurrentTrack(m_controller->OrderIndex());
+    ShowCurrentTrack(m_shownOrderIndex);
     SaveEditedDisc();
 }
 
@@ -72,7 +71,7 @@ void TQLNXMainForm::ProgramEditClick()
         return;
     TProgramEditForm& form = *m_programEditForm;
     PlaceDialog(form);
-    form.Fill(TrackNames(m_model), m_model.ProgramOrder(), m_controller->CurrentTrack());
+    form.Fill(TrackNames(m_model), m_model.ProgramOrder(), ShownTrack());
     const quint32 discID = m_model.DiscID();
     if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
         return;

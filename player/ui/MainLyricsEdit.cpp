@@ -22,7 +22,7 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
         if (const auto message = SaveDiscData(m_model, m_programDir))
             ReportError(*message);
         // Depend mode shows or hides the lyrics window for the current track's new lines.
-        ShowCurrentTrack(m_controller->OrderIndex());
+        ShowCurrentTrack(m_shownOrderIndex);
     });
 }
 
@@ -37,7 +37,7 @@ void TQLNXMainForm::LyricsEditClick()
     m_lyricsEditForm->raise();
     m_lyricsEditForm->activateWindow();
     // An empty play order has no current track: the editor then starts on the first.
-    int track = m_controller->CurrentTrack();
+    int track = ShownTrack();
     if (track < 1 || track > m_model.TrackCount())
         track = 1;
     m_lyricsEditForm->StartEdit(m_model.DiscID(), track);
