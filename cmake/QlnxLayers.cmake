@@ -26,7 +26,7 @@ qlnx_layer(qlnx_lyrics      CORE  qlnx_disc qlnx_text qlnx_fileio)
 qlnx_layer(qlnx_controls    ANY   qlnx_uilogic)
 qlnx_layer(qlnx_lyricsui    ANY   qlnx_controls qlnx_lyrics)
 qlnx_layer(qlnx_ui          ANY   qlnx_lyricsui qlnx_playback qlnx_settings)
-qlnx_layer(qlnx_desktop     ANY   qlnx_ui qlnx_settings)
+qlnx_layer(qlnx_desktop     ANY   qlnx_playback qlnx_settings)
 qlnx_layer(qlnx_app         CORE  qlnx_base)
 # converter/: it uses nothing of the player, only common/.
 qlnx_layer(qlnxdc_convert   CORE  qlnx_base qlnx_text qlnx_fileio qlnx_discid)

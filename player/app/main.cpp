@@ -94,9 +94,12 @@ int main(int argc, char** argv)
     auto* about = new TAboutForm(&mainForm);
     mainForm.SetAboutForm(about);
     mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
-    ShowNoDriveHint(mainForm, SettingsFileName(programDir));
+    ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
     // On the session bus as a media player when there is one; without a bus nothing changes.
-    TMprisService mpris(mainForm, model, device);
+    TMprisService mpris(mainForm.Controller(), model, device);
+    QObject::connect(&mpris, &TMprisService::RaiseRequested, &mainForm,
+                     &TQLNXMainForm::BringToFront);
+    QObject::connect(&mpris, &TMprisService::QuitRequested, &mainForm, &QWidget::close);
     mpris.Register(QDBusConnection::sessionBus());
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,

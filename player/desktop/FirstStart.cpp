@@ -1,15 +1,17 @@
 #include "desktop/FirstStart.h"
 
+#include "playback/PlaybackController.h"
+#include "playback/PlaybackDisplay.h"
 #include "settings/ProgramDirectory.h"
-#include "ui/Main.h"
 
 namespace qlnx {
 
-void ShowNoDriveHint(TQLNXMainForm& form, const QString& settingsFile)
+void ShowNoDriveHint(const TPlaybackController& controller, TPlaybackDisplay& display,
+                     const QString& settingsFile)
 {
     // Without drives no open ever succeeds, so nothing sets another hint afterwards.
-    if (form.Controller().Drives().isEmpty())
-        form.SetTitlePanelHint(NoDriveHint(settingsFile));
+    if (controller.Drives().isEmpty())
+        display.SetTitlePanelHint(NoDriveHint(settingsFile));
 }
 
 } // namespace qlnx

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
-#include <QAction>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QPushButton>
-#include <QTimer>
 
 #include "desktop/MprisAdaptors.h"
 #include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
 #include "playback/CdDevice.h"
-#include "ui/Main.h"
+#include "playback/PlaybackController.h"
 
 namespace qlnx {
 
@@ -50,9 +47,10 @@ QString TMprisService::NoTrackId()
     return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 }
 
-TMprisService::TMprisService(TQLNXMainForm& form, TDiscModel& model, CdDevice& device,
+TMprisService::TMprisService(TPlaybackController& controller, TDiscModel& model, CdDevice& device,
                              QObject* parent)
-    : QObject(parent), m_form(form), m_model(model), m_device(device), m_connection(QString())
+    : QObject(parent), m_controller(controller), m_model(model), m_device(device),
+      m_connection(QString())
 {
     // The adaptors must exist before the object is registered.
     new TMprisRootAdaptor(*this);
@@ -81,10 +79,12 @@ bool TMprisService::Register(const QDBusConnection& connection)
     m_connection = bus;
     m_registered = true;
     m_announced = State();
-    connect(&m_form.Controller().Timer(), &QTimer::timeout, this, &TMprisService::Poll);
-    for (const TPlayOption option :
-         {TPlayOption::Repeat1, TPlayOption::Repeat, TPlayOption::Shuffle})
-        connect(&m_form.OptionAction(option), &QAction::toggled, this, &TMprisService::Poll);
+    TPlaybackController* c = &m_controller;
+    connect(c, &TPlaybackController::PlayStateChanged, this, &TMprisService::Poll);
+    connect(c, &TPlaybackController::CurrentEntryChanged, this, &TMprisService::Poll);
+    connect(c, &TPlaybackController::OptionChanged, this, &TMprisService::Poll);
+    connect(c, &TPlaybackController::DiscChanged, this, &TMprisService::Poll);
+    connect(c, &TPlaybackController::SeekingChanged, this, &TMprisService::Poll);
     return true;
 }
 
@@ -97,57 +97,50 @@ bool TMprisService::CanControlDisc() const
 
 QString TMprisService::PlaybackStatus() const
 {
-    if (!CanControlDisc())
-        return Stopped;
-    switch (m_device.DeviceMode()) {
-    case TDeviceMode::Playing:
+    switch (m_controller.PlayState()) {
+    case TPlayState::Playing:
         return Playing;
-    case TDeviceMode::Paused:
+    case TPlayState::Paused:
         return Paused;
-    default:
-        // Between two plays of the order the drive may be idle for a moment; the Pause button
-        // showing says a play is under way.
-        return m_form.PlayButton().isHidden() ? Playing : Stopped;
+    case TPlayState::Stopped:
+        break;
     }
+    return Stopped;
 }
 
 QString TMprisService::LoopStatus() const
 {
-    if (m_form.OptionChecked(TPlayOption::Repeat1))
+    if (m_controller.Option(TPlayOption::Repeat1))
         return LoopTrack;
-    return m_form.OptionChecked(TPlayOption::Repeat) ? LoopPlaylist : LoopNone;
+    return m_controller.Option(TPlayOption::Repeat) ? LoopPlaylist : LoopNone;
 }
 
 void TMprisService::SetLoopStatus(const QString& status)
 {
     if (status != LoopNone && status != LoopTrack && status != LoopPlaylist)
         return;
-    TPlaybackController& controller = m_form.Controller();
     // Repeat 1 overrides Repeat, whose check mark stays under it as the user left it.
-    if ((status == LoopTrack) != m_form.OptionChecked(TPlayOption::Repeat1))
-        controller.OptRepeat1Click();
-    if (status != LoopTrack &&
-        (status == LoopPlaylist) != m_form.OptionChecked(TPlayOption::Repeat))
-        controller.OptRepeatClick();
+    m_controller.SetOption(TPlayOption::Repeat1, status == LoopTrack);
+    if (status != LoopTrack)
+        m_controller.SetOption(TPlayOption::Repeat, status == LoopPlaylist);
     Poll();
 }
 
 bool TMprisService::Shuffle() const
 {
-    return m_form.OptionChecked(TPlayOption::Shuffle);
+    return m_controller.Option(TPlayOption::Shuffle);
 }
 
 void TMprisService::SetShuffle(bool on)
 {
-    if (on != Shuffle())
-        m_form.Controller().OptShuffleClick();
+    m_controller.SetOption(TPlayOption::Shuffle, on);
     Poll();
 }
 
 TMprisService::TTrackState TMprisService::TrackState() const
 {
     TTrackState track;
-    const TPlaybackController& controller = m_form.Controller();
+    const TPlaybackController& controller = m_controller;
     const int number = controller.CurrentTrack();
     if (!CanControlDisc() || number == 0)
         return track;
@@ -181,7 +174,7 @@ QVariantMap TMprisService::Metadata() const
 
 qlonglong TMprisService::Position() const
 {
-    const TPlaybackController& controller = m_form.Controller();
+    const TPlaybackController& controller = m_controller;
     if (!CanControlDisc())
         return 0;
     quint32 position = 0;
@@ -198,9 +191,8 @@ qlonglong TMprisService::Position() const
 
 TMprisService::TState TMprisService::State() const
 {
-    return {
-        PlaybackStatus(), LoopStatus(), Shuffle(), CanControlDisc(), m_form.Controller().Seeking(),
-        TrackState()};
+    return {PlaybackStatus(), LoopStatus(),           Shuffle(),
+            CanControlDisc(), m_controller.Seeking(), TrackState()};
 }
 
 void TMprisService::Poll()
@@ -244,19 +236,20 @@ void TMprisService::Announce(const QVariantMap& changed)
 
 void TMprisService::Raise()
 {
-    m_form.BringToFront();
+    Q_EMIT RaiseRequested();
 }
 
 void TMprisService::Quit()
 {
     // Queued: the close may ask the user about a failed save, which must not hold up the reply.
-    QMetaObject::invokeMethod(&m_form, &QWidget::close, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT QuitRequested(); }, Qt::QueuedConnection);
 }
 
 void TMprisService::Play()
 {
     if (CanControlDisc() && PlaybackStatus() != Playing)
-        m_form.Controller().PlayButtonClick();
+        m_controller.PlayButtonClick();
     Poll();
 }
 
@@ -264,7 +257,7 @@ void TMprisService::Pause()
 {
     // The Pause handler resumes a paused drive: only a play is paused.
     if (CanControlDisc() && PlaybackStatus() == Playing)
-        m_form.Controller().PauseButtonClick();
+        m_controller.PauseButtonClick();
     Poll();
 }
 
@@ -279,14 +272,14 @@ void TMprisService::PlayPause()
 void TMprisService::Stop()
 {
     if (CanControlDisc())
-        m_form.Controller().StopButtonClick();
+        m_controller.StopButtonClick();
     Poll();
 }
 
 void TMprisService::Next()
 {
     if (CanControlDisc())
-        m_form.Controller().NextButtonClick();
+        m_controller.NextButtonClick();
     Poll();
 }
 
@@ -295,7 +288,7 @@ void TMprisService::Previous()
     if (!CanControlDisc())
         return;
     const QString before = TrackState().Id;
-    m_form.Controller().PrevButtonClick();
+    m_controller.PrevButtonClick();
     // Back to the start of the same entry is a seek, not a new track.
     if (TrackState().Id == before)
         Q_EMIT Seeked(Position());
@@ -304,7 +297,7 @@ void TMprisService::Previous()
 
 void TMprisService::SeekTo(qint64 micros)
 {
-    TPlaybackController& controller = m_form.Controller();
+    TPlaybackController& controller = m_controller;
     const qint64 frames = micros * FramesPerSecond / MicrosPerSecond;
     const quint32 tmsf =
         PackTmsf(controller.CurrentTrack(), int(frames / (60 * FramesPerSecond)),
@@ -320,7 +313,7 @@ void TMprisService::SeekTo(qint64 micros)
 
 void TMprisService::Seek(qlonglong offset)
 {
-    if (!CanControlDisc() || m_form.Controller().Seeking())
+    if (!CanControlDisc() || m_controller.Seeking())
         return;
     const qint64 target = std::max<qint64>(0, Position() + offset);
     if (target > TrackState().Length) {
@@ -332,7 +325,7 @@ void TMprisService::Seek(qlonglong offset)
 
 void TMprisService::SetPosition(const QDBusObjectPath& trackId, qlonglong position)
 {
-    if (!CanControlDisc() || m_form.Controller().Seeking())
+    if (!CanControlDisc() || m_controller.Seeking())
         return;
     const TTrackState track = TrackState();
     if (trackId.path() != track.Id || position < 0 || position > track.Length)

@@ -12,12 +12,13 @@ namespace qlnx {
 
 class CdDevice;
 class TDiscModel;
-class TQLNXMainForm;
+class TPlaybackController;
 
 // The player on the session bus as a media player that desktop shells, applets and media keys
 // can show and control. A thin layer: every command goes through the playback controller's own
 // handlers, so every rule of the buttons and the menu holds, and every state is read from the
-// window, the disc model and the device. The two bus interfaces are adaptors on this object.
+// controller, the disc model and the device; it knows no window. The two bus interfaces are
+// adaptors on this object.
 class TMprisService final : public QObject
 {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
     // The track id of no track at all.
     static QString NoTrackId();
 
-    TMprisService(TQLNXMainForm& form, TDiscModel& model, CdDevice& device,
+    TMprisService(TPlaybackController& controller, TDiscModel& model, CdDevice& device,
                   QObject* parent = nullptr);
     ~TMprisService() override;
 
@@ -37,14 +38,15 @@ public:
     bool Registered() const { return m_registered; }
 
     // Announces what changed since the last look: PropertiesChanged for the status, the track,
-    // the options and the capabilities, Seeked when the window's seek hold has ended. Runs on
-    // every poll tick of the playback logic, when an option's check mark moves, and after every
-    // command from the bus.
+    // the options and the capabilities, Seeked when a seek hold has ended. Runs on every
+    // announcement of the playback controller and after every command from the bus.
     void Poll();
 
     // --- The application --------------------------------------------------------------------
+    // Asks for the player's windows to come to the front (RaiseRequested).
     void Raise();
-    // Closes the main window as Exit does, once the call has been answered.
+    // Asks for the player to close as Exit does (QuitRequested), once the call has been
+    // answered.
     void Quit();
 
     // --- What plays ---------------------------------------------------------------------------
@@ -77,6 +79,8 @@ public:
 
 Q_SIGNALS:
     void Seeked(qlonglong position);
+    void RaiseRequested();
+    void QuitRequested();
 
 private:
     struct TTrackState
@@ -106,7 +110,7 @@ private:
     void SeekTo(qint64 micros);
     void Announce(const QVariantMap& changed);
 
-    TQLNXMainForm& m_form;
+    TPlaybackController& m_controller;
     TDiscModel& m_model;
     CdDevice& m_device;
     QDBusConnection m_connection;

@@ -15,10 +15,13 @@ namespace {
 const QString NotAvailableText = QStringLiteral("Not available");
 const QString NoCdText = QStringLiteral("No CD");
 const QString NotAudioText = QStringLiteral("Not audio CD");
+// What the title row shows after a reset of the display.
+const QString ResetTitleText = QStringLiteral("Please wait...");
 } // namespace
 
 void TPlaybackController::Startup(std::optional<quint32> seed)
 {
+    const TAnnouncer announce(*this);
     m_drives = m_device.EnumerateCdDrives();
     m_display.SetDriveList(m_drives);
     m_display.SetDriveItemIndex(0);
@@ -52,12 +55,17 @@ void TPlaybackController::ResetDisplay()
 {
     m_model.SetDiscID(0);
     m_display.ResetDisplay();
+    m_titleText = ResetTitleText;
+    m_shownPosition = 0;
 }
 
 void TPlaybackController::ShowStateText(const QString& text)
 {
-    if (m_display.TitlePanelText() != text)
-        m_display.SetTitlePanelText(text);
+    // The poll says the same state at every tick: the row is set only when it changes.
+    if (m_titleText == text)
+        return;
+    m_titleText = text;
+    m_display.SetTitlePanelText(text);
 }
 
 QString TPlaybackController::DriveHint(int index) const
@@ -70,6 +78,7 @@ QString TPlaybackController::DriveHint(int index) const
 
 bool TPlaybackController::OpenDrive(int index)
 {
+    const TAnnouncer announce(*this);
     const QString drive = index >= 0 && index < m_drives.size() ? m_drives.at(index) : QString();
     const std::optional<quint32> serial = m_device.DiscSerial(drive);
     if (m_device.DeviceOpen()) {
@@ -121,8 +130,8 @@ bool TPlaybackController::OpenDrive(int index)
     m_display.EnableButtons(true);
 
     if (m_device.DeviceMode() == TDeviceMode::Playing) {
-        m_display.ShowPlayButton(false);
-        if (Checked(TPlayOption::Shuffle))
+        ShowPlayButton(false);
+        if (Option(TPlayOption::Shuffle))
             ShufflePlayOrder();
         m_display.FillTrackList(m_model.PlayOrder());
         // Only a play whose track the order holds goes on; otherwise SyncOrderIndex has
@@ -131,8 +140,8 @@ bool TPlaybackController::OpenDrive(int index)
         if (SyncOrderIndex())
             PlayCurrent();
     } else {
-        m_display.ShowPlayButton(true);
-        if (Checked(TPlayOption::Shuffle))
+        ShowPlayButton(true);
+        if (Option(TPlayOption::Shuffle))
             ShufflePlayOrder();
         m_display.FillTrackList(m_model.PlayOrder());
         SetOrderIndex(HasOrder() ? 1 : 0);
@@ -144,6 +153,7 @@ bool TPlaybackController::OpenDrive(int index)
 
 bool TPlaybackController::TryOtherDrives()
 {
+    const TAnnouncer announce(*this);
     const int current = m_driveIndex;
     for (int i = current + 1; i < m_drives.size(); ++i) {
         m_display.SetDriveItemIndex(i);
@@ -160,6 +170,7 @@ bool TPlaybackController::TryOtherDrives()
 
 void TPlaybackController::DriveComboChange(int index)
 {
+    const TAnnouncer announce(*this);
     // A drive the user chose is not overruled by the start-up probe.
     if (m_probePending) {
         m_probePending = false;

@@ -35,12 +35,13 @@ int TPlaybackController::PrevIndex(int index) const
 
 void TPlaybackController::PlayCurrent()
 {
+    const TAnnouncer announce(*this);
     int last = CurrentTrack();
     if (last == 0)
         return;
     // One device play covers the run of consecutive tracks from the current entry, so they
     // follow each other without a pause.
-    if (!Checked(TPlayOption::Repeat1)) {
+    if (!Option(TPlayOption::Repeat1)) {
         for (int k = m_orderIndex + 1; k <= m_model.OrderCount(); ++k) {
             if (m_model.PlayOrder()[std::size_t(k - 1)] != last + 1)
                 break;
@@ -56,6 +57,7 @@ void TPlaybackController::PlayCurrent()
 
 void TPlaybackController::ShufflePlayOrder()
 {
+    const TAnnouncer announce(*this);
     // Entries are placed from the last programme entry to the first, each into a free slot
     // drawn uniformly, so every arrangement is equally likely.
     const int n = m_model.OrderCount();
@@ -78,6 +80,7 @@ void TPlaybackController::ShufflePlayOrder()
 
 bool TPlaybackController::SyncOrderIndex()
 {
+    const TAnnouncer announce(*this);
     const bool playing = Playing();
     const int track = TmsfTrack(playing ? m_device.CurrentPosition() : m_device.PlayFrom());
     for (int k = 1; k <= m_model.OrderCount(); ++k) {
@@ -94,7 +97,7 @@ bool TPlaybackController::SyncOrderIndex()
     }
     if (playing) {
         StopDrive();
-        m_display.ShowPlayButton(true);
+        ShowPlayButton(true);
     }
     SetOrderIndex(HasOrder() ? 1 : 0);
     if (HasOrder())
@@ -104,8 +107,9 @@ bool TPlaybackController::SyncOrderIndex()
 
 void TPlaybackController::InstallProgram(std::span<const quint8> order)
 {
+    const TAnnouncer announce(*this);
     m_model.SetProgramOrder(order);
-    if (Checked(TPlayOption::Shuffle))
+    if (Option(TPlayOption::Shuffle))
         ShufflePlayOrder();
     m_display.FillTrackList(m_model.PlayOrder());
     SyncOrderIndex();
@@ -113,8 +117,9 @@ void TPlaybackController::InstallProgram(std::span<const quint8> order)
 
 void TPlaybackController::OptRepeat1Click()
 {
+    const TAnnouncer announce(*this);
     ToggleOption(TPlayOption::Repeat1);
-    const bool free = !Checked(TPlayOption::Repeat1);
+    const bool free = !Option(TPlayOption::Repeat1);
     m_display.SetOptionEnabled(TPlayOption::Repeat, free);
     m_display.SetOptionEnabled(TPlayOption::MultiDrive, free);
     // Nothing is cued: the play goes on from where it is with its new end.
@@ -124,15 +129,17 @@ void TPlaybackController::OptRepeat1Click()
 
 void TPlaybackController::OptRepeatClick()
 {
+    const TAnnouncer announce(*this);
     ToggleOption(TPlayOption::Repeat);
 }
 
 void TPlaybackController::OptShuffleClick()
 {
+    const TAnnouncer announce(*this);
     ToggleOption(TPlayOption::Shuffle);
     if (m_model.DiscID() == 0)
         return;
-    if (Checked(TPlayOption::Shuffle))
+    if (Option(TPlayOption::Shuffle))
         ShufflePlayOrder();
     else
         m_model.CopyProgramToPlay();

@@ -17,16 +17,9 @@ TPlaybackController::TPlaybackController(TDiscModel& model, CdDevice& device,
     m_timer.setInterval(m_interval);
     connect(&m_timer, &QTimer::timeout, this, &TPlaybackController::TimerTimer);
     connect(&m_device, &CdDevice::Notify, this, &TPlaybackController::MediaPlayerNotify);
-}
-
-bool TPlaybackController::Checked(TPlayOption option) const
-{
-    return m_display.OptionChecked(option);
-}
-
-void TPlaybackController::ToggleOption(TPlayOption option)
-{
-    m_display.SetOptionChecked(option, !m_display.OptionChecked(option));
+    // The window shows the disc's title in the title row, where the drive states go too.
+    connect(&m_model, &TDiscModel::TitleSet, this,
+            [this](const QString& text) { m_titleText = text; });
 }
 
 bool TPlaybackController::Playing()
@@ -43,14 +36,16 @@ void TPlaybackController::SetInterval(int ms)
 
 void TPlaybackController::SetOrderIndex(int index)
 {
+    const TAnnouncer announce(*this);
     m_orderIndex = index;
     m_display.ShowCurrentTrack(m_orderIndex);
 }
 
 void TPlaybackController::SetStartPosition(quint32 tmsf)
 {
+    const TAnnouncer announce(*this);
     m_device.SetPlayFrom(tmsf);
-    m_display.ShowPosition(m_device.PlayFrom(), m_orderIndex);
+    ShowPosition(m_device.PlayFrom());
 }
 
 void TPlaybackController::GoToEntry(int index)
@@ -63,15 +58,17 @@ void TPlaybackController::GoToEntry(int index)
 
 void TPlaybackController::PlayButtonClick()
 {
+    const TAnnouncer announce(*this);
     if (!HasOrder())
         return;
-    m_display.ShowPlayButton(false);
+    ShowPlayButton(false);
     PlayCurrent();
 }
 
 void TPlaybackController::PauseButtonClick()
 {
-    m_display.ShowPlayButton(true);
+    const TAnnouncer announce(*this);
+    ShowPlayButton(true);
     SetStartPosition(m_device.CurrentPosition());
     try {
         m_playEnded = true;
@@ -83,7 +80,8 @@ void TPlaybackController::PauseButtonClick()
 
 void TPlaybackController::StopButtonClick()
 {
-    m_display.ShowPlayButton(true);
+    const TAnnouncer announce(*this);
+    ShowPlayButton(true);
     StopDrive();
     if (!HasOrder())
         return;
@@ -93,19 +91,22 @@ void TPlaybackController::StopButtonClick()
 
 void TPlaybackController::NextButtonClick()
 {
+    const TAnnouncer announce(*this);
     if (HasOrder())
         GoToEntry(NextIndex(m_orderIndex));
 }
 
 void TPlaybackController::PrevButtonClick()
 {
+    const TAnnouncer announce(*this);
     if (!HasOrder())
         return;
-    GoToEntry(m_display.GaugeProgress() >= 1 ? m_orderIndex : PrevIndex(m_orderIndex));
+    GoToEntry(ShownSeconds() >= 1 ? m_orderIndex : PrevIndex(m_orderIndex));
 }
 
 void TPlaybackController::EjectButtonClick()
 {
+    const TAnnouncer announce(*this);
     if (m_device.DeviceMode() == TDeviceMode::Open) {
         m_device.CloseDoor();
         return;
@@ -116,6 +117,7 @@ void TPlaybackController::EjectButtonClick()
 
 void TPlaybackController::TrackComboChange(int itemIndex)
 {
+    const TAnnouncer announce(*this);
     const int index = itemIndex + 1;
     if (index != m_orderIndex && index >= 1 && index <= m_model.OrderCount())
         GoToEntry(index);
@@ -123,16 +125,19 @@ void TPlaybackController::TrackComboChange(int itemIndex)
 
 void TPlaybackController::SeekButtonMouseDown(int direction)
 {
+    const TAnnouncer announce(*this);
     BeginSeek(direction);
 }
 
 void TPlaybackController::SeekButtonMouseUp()
 {
+    const TAnnouncer announce(*this);
     EndSeek();
 }
 
 void TPlaybackController::SeekButtonKeyDown(int direction)
 {
+    const TAnnouncer announce(*this);
     // A held key repeats its key-down; only the first one starts the hold.
     if (!m_seeking)
         BeginSeek(direction);
@@ -140,11 +145,13 @@ void TPlaybackController::SeekButtonKeyDown(int direction)
 
 void TPlaybackController::SeekButtonKeyUp()
 {
+    const TAnnouncer announce(*this);
     EndSeek();
 }
 
 void TPlaybackController::BeginSeek(int direction)
 {
+    const TAnnouncer announce(*this);
     if (!HasOrder() || m_model.DiscID() == 0)
         return;
     if (Playing()) {
@@ -162,6 +169,7 @@ void TPlaybackController::BeginSeek(int direction)
 
 void TPlaybackController::EndSeek()
 {
+    const TAnnouncer announce(*this);
     if (!m_seeking)
         return;
     m_seeking = false;
@@ -173,6 +181,7 @@ void TPlaybackController::EndSeek()
 
 void TPlaybackController::TimerTimer()
 {
+    const TAnnouncer announce(*this);
     if (m_inTimer)
         return;
     m_inTimer = true;
@@ -188,7 +197,7 @@ void TPlaybackController::TimerTimer()
         const TTrackData* track = &m_model.Tracks(CurrentTrack());
         int minutes = TmsfMinutes(m_seekPosition);
         int seconds = TmsfSeconds(m_seekPosition) + m_seekDirection;
-        const bool repeat1 = Checked(TPlayOption::Repeat1);
+        const bool repeat1 = Option(TPlayOption::Repeat1);
         if (minutes == track->LengthMin && seconds > track->LengthSec) {
             if (!repeat1)
                 SetOrderIndex(NextIndex(m_orderIndex));
@@ -210,7 +219,7 @@ void TPlaybackController::TimerTimer()
             }
         }
         m_seekPosition = PackTmsf(CurrentTrack(), minutes, seconds, 0);
-        m_display.ShowPosition(m_seekPosition, m_orderIndex);
+        ShowPosition(m_seekPosition);
         if (m_seekTicks >= 10)
             m_timer.setInterval(FastSeekInterval);
         else
@@ -218,7 +227,7 @@ void TPlaybackController::TimerTimer()
     } else if (Playing() && HasOrder()) {
         const quint32 position = m_device.CurrentPosition();
         FollowHead(position);
-        m_display.ShowPosition(position, m_orderIndex);
+        ShowPosition(position);
     }
     m_inTimer = false;
 }
@@ -240,6 +249,7 @@ void TPlaybackController::StopDrive()
 
 void TPlaybackController::MediaPlayerNotify()
 {
+    const TAnnouncer announce(*this);
     m_timer.stop();
     // Completions come one per play, in the order of the plays. One that was already on its
     // way when a newer play started, or when the user stopped or paused, no longer speaks for
@@ -251,7 +261,7 @@ void TPlaybackController::MediaPlayerNotify()
         m_timer.start();
         return;
     }
-    if (Checked(TPlayOption::Repeat1)) {
+    if (Option(TPlayOption::Repeat1)) {
         SetStartPosition(EntryStart(m_orderIndex));
         PlayCurrent();
         m_timer.start();
@@ -259,12 +269,12 @@ void TPlaybackController::MediaPlayerNotify()
     }
     if (m_orderIndex < m_model.OrderCount()) {
         SetOrderIndex(m_orderIndex + 1);
-    } else if (Checked(TPlayOption::MultiDrive) && TryOtherDrives()) {
+    } else if (Option(TPlayOption::MultiDrive) && TryOtherDrives()) {
         // The disc found is loaded and cued at its first entry; one whose stored order is
         // empty has nothing to play or cue.
         if (!HasOrder()) {
             StopDrive();
-            m_display.ShowPlayButton(true);
+            ShowPlayButton(true);
             m_timer.start();
             return;
         }
@@ -278,32 +288,35 @@ void TPlaybackController::MediaPlayerNotify()
         SetOrderIndex(1);
     }
     SetStartPosition(EntryStart(m_orderIndex));
-    if (m_orderIndex > 1 || Checked(TPlayOption::Repeat)) {
-        if (Checked(TPlayOption::MultiDrive))
-            m_display.ShowPlayButton(false);
+    if (m_orderIndex > 1 || Option(TPlayOption::Repeat)) {
+        if (Option(TPlayOption::MultiDrive))
+            ShowPlayButton(false);
         PlayCurrent();
     } else {
-        m_display.ShowPlayButton(true);
+        ShowPlayButton(true);
     }
     m_timer.start();
 }
 
 void TPlaybackController::OptMultiDriveClick()
 {
+    const TAnnouncer announce(*this);
     ToggleOption(TPlayOption::MultiDrive);
 }
 
 void TPlaybackController::OptStopAtCloseClick()
 {
+    const TAnnouncer announce(*this);
     ToggleOption(TPlayOption::StopAtClose);
 }
 
 void TPlaybackController::FormClose()
 {
+    const TAnnouncer announce(*this);
     m_timer.stop();
     if (!m_device.DeviceOpen())
         return;
-    if (Checked(TPlayOption::StopAtClose))
+    if (Option(TPlayOption::StopAtClose))
         StopDrive();
     m_device.CloseDevice();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 
@@ -15,9 +16,21 @@ namespace qlnx {
 
 class TDiscModel;
 
+// What the player is doing, as the transport shows it: a play under way (also between two plays
+// of the order, while the drive is idle for a moment), a paused play, or nothing.
+enum class TPlayState
+{
+    Stopped,
+    Playing,
+    Paused
+};
+
 // The player's playback logic: which drive is used and what disc it holds, the play order and
 // its modes, the transport commands, the poll tick and the end-of-play handling.
-// It reaches the screen only through TPlaybackDisplay and the drive only through CdDevice.
+// It reaches the screen only through TPlaybackDisplay and the drive only through CdDevice. It
+// owns the options and the play state; what changed is announced through its signals once the
+// operation that changed it is over, so any view (the window, the desktop's media-player
+// interface) can follow without reading the screen.
 class TPlaybackController final : public QObject
 {
     Q_OBJECT
@@ -87,11 +100,25 @@ public:
     void BeginSeek(int direction);
     void EndSeek();
 
+    // --- Options -------------------------------------------------------------------------
+    bool Option(TPlayOption option) const { return m_options[std::size_t(option)]; }
+    // As the option's menu item does: its handler runs when the option is to change.
+    void SetOption(TPlayOption option, bool on);
+    // A stored option as it was saved: the mark changes, nothing else does (the settings are
+    // read before any disc is loaded, so no play mode has anything to act on yet).
+    void RestoreOption(TPlayOption option, bool on);
     void OptRepeat1Click();
     void OptRepeatClick();
     void OptShuffleClick();
     void OptMultiDriveClick();
     void OptStopAtCloseClick();
+
+    // --- What plays ---------------------------------------------------------------------
+    // Stopped without a disc that has a play order.
+    TPlayState PlayState() const;
+    // The position last shown, and the whole seconds into its track (0 after a reset).
+    quint32 ShownPosition() const { return m_shownPosition; }
+    int ShownSeconds() const;
 
     // --- Poll and completion ------------------------------------------------------------
     void TimerTimer();
@@ -106,9 +133,47 @@ public:
     void SetInterval(int ms);
     const QTimer& Timer() const { return m_timer; }
 
+Q_SIGNALS:
+    void PlayStateChanged(TPlayState state);
+    // The current entry of the play order and its track (0, 0 without one).
+    void CurrentEntryChanged(int orderIndex, int track);
+    void OptionChanged(TPlayOption option, bool on);
+    // Every position shown, as it is shown (the poll's ticks and every cue).
+    void PositionChanged(quint32 tmsf, int orderIndex);
+    // A disc was loaded (its identity) or forgotten (0).
+    void DiscChanged(quint32 discID);
+    // A seek hold of Back or Forward began or ended.
+    void SeekingChanged(bool seeking);
+
 private:
-    bool Checked(TPlayOption option) const;
+    // Announces, when the outermost operation ends, what it changed.
+    class TAnnouncer
+    {
+    public:
+        explicit TAnnouncer(TPlaybackController& controller);
+        ~TAnnouncer();
+        TAnnouncer(const TAnnouncer&) = delete;
+        TAnnouncer& operator=(const TAnnouncer&) = delete;
+
+    private:
+        TPlaybackController& m_controller;
+    };
+    struct TAnnounced
+    {
+        TPlayState State = TPlayState::Stopped;
+        int OrderIndex = 0;
+        int Track = 0;
+        quint32 DiscID = 0;
+        bool Seeking = false;
+        std::array<bool, PlayOptionCount> Options{};
+
+        bool operator==(const TAnnounced&) const = default;
+    };
+    void Announce();
+
     void ToggleOption(TPlayOption option);
+    void ShowPlayButton(bool visible);
+    void ShowPosition(quint32 tmsf);
     bool HasOrder() const;
     quint32 EntryStart(int index) const;
     void GoToEntry(int index);
@@ -144,6 +209,14 @@ private:
     bool m_playEnded = false;
     int m_interval = DefaultInterval;
     bool m_cdTextDefaults = false;
+
+    std::array<bool, PlayOptionCount> m_options{};
+    // What the screen shows: Pause instead of Play, the title row's text, the position.
+    bool m_pauseShown = false;
+    QString m_titleText;
+    quint32 m_shownPosition = 0;
+    int m_announceDepth = 0;
+    TAnnounced m_announced;
 };
 
 } // namespace qlnx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include <QString>
@@ -8,8 +9,8 @@
 
 namespace qlnx {
 
-// The options of the pop-up menu that shape playback. Their check marks live in the menu only;
-// the playback logic reads and sets them through the display.
+// The options that shape playback. The playback logic owns them; the display shows their
+// check marks as it is told.
 enum class TPlayOption
 {
     Repeat1,
@@ -18,9 +19,11 @@ enum class TPlayOption
     MultiDrive,
     StopAtClose
 };
+inline constexpr std::size_t PlayOptionCount = 5;
 
 // Everything the playback logic shows goes through this interface, which the main window
-// implements. The logic never touches a widget.
+// implements. The logic never touches a widget, and it runs one way: each call carries what the
+// screen needs, and nothing is read back from the screen.
 class TPlaybackDisplay
 {
 public:
@@ -37,7 +40,6 @@ public:
     virtual void ShowPosition(quint32 tmsf, int orderIndex) = 0;
 
     // The title row, which also carries the drive states.
-    virtual QString TitlePanelText() const = 0;
     virtual void SetTitlePanelText(const QString& text) = 0;
     virtual void SetTitlePanelHint(const QString& hint) = 0;
 
@@ -46,13 +48,10 @@ public:
     virtual void EnableEjectButton(bool enabled) = 0;
     // Play showing (stopped or paused) or Pause showing (playing); focus follows.
     virtual void ShowPlayButton(bool visible) = 0;
-    // The elapsed time last shown by the gauge, in whole seconds.
-    virtual int GaugeProgress() const = 0;
 
     virtual void SetDriveList(const QStringList& drives) = 0;
     virtual void SetDriveItemIndex(int index) = 0;
 
-    virtual bool OptionChecked(TPlayOption option) const = 0;
     virtual void SetOptionChecked(TPlayOption option, bool checked) = 0;
     virtual void SetOptionEnabled(TPlayOption option, bool enabled) = 0;
 

@@ -124,16 +124,13 @@ public:
     void FillTrackList(std::span<const quint8> playOrder) override;
     void ShowCurrentTrack(int orderIndex) override;
     void ShowPosition(quint32 tmsf, int orderIndex) override;
-    QString TitlePanelText() const override;
     void SetTitlePanelText(const QString& text) override;
     void SetTitlePanelHint(const QString& hint) override;
     void EnableButtons(bool enabled) override;
     void EnableEjectButton(bool enabled) override;
     void ShowPlayButton(bool visible) override;
-    int GaugeProgress() const override;
     void SetDriveList(const QStringList& drives) override;
     void SetDriveItemIndex(int index) override;
-    bool OptionChecked(TPlayOption option) const override;
     void SetOptionChecked(TPlayOption option, bool checked) override;
     void SetOptionEnabled(TPlayOption option, bool enabled) override;
     void ReportError(const QString& message) override;
@@ -170,6 +167,8 @@ private:
     void PopupMenuPopup();
     void ShowPendingLyricsForm();
     int RunDiscEditor(QDialog& editor);
+    // The track of the entry the track row shows, 0 without one.
+    int ShownTrack() const;
     void SaveEditedDisc();
     void WarnUnreadData();
 

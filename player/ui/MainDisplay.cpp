@@ -42,6 +42,9 @@ void TQLNXMainForm::ResetDisplay()
     SetPanelText(*m_titlePanel, QStringLiteral("Please wait..."));
     m_trackPanel->SetCaption(QString());
     m_trackCombo->clear();
+    // The disc is forgotten: no entry of its order is current any more.
+    m_listedOrder.clear();
+    m_shownOrderIndex = 0;
     m_curTimeGauge->SetText(QString());
     m_curTimeGauge->SetProgress(0);
     m_trackPanel->setToolTip(QString());
@@ -84,14 +87,16 @@ void TQLNXMainForm::ShowCurrentTrack(int index)
     repaint();
 }
 
+int TQLNXMainForm::ShownTrack() const
+{
+    const int index = m_shownOrderIndex;
+    return index >= 1 && index <= int(m_listedOrder.size()) ? m_listedOrder[std::size_t(index - 1)]
+                                                            : 0;
+}
+
 void TQLNXMainForm::ShowPosition(quint32 tmsf, int orderIndex)
 {
     SyncPosition(m_model, orderIndex, tmsf, *this);
-}
-
-QString TQLNXMainForm::TitlePanelText() const
-{
-    return m_titlePanel->Caption();
 }
 
 void TQLNXMainForm::SetTitlePanelText(const QString& text)
@@ -127,11 +132,6 @@ void TQLNXMainForm::ShowPlayButton(bool visible)
     repaint();
 }
 
-int TQLNXMainForm::GaugeProgress() const
-{
-    return m_curTimeGauge->Progress();
-}
-
 void TQLNXMainForm::SetDriveList(const QStringList& drives)
 {
     m_driveCombo->clear();
@@ -141,11 +141,6 @@ void TQLNXMainForm::SetDriveList(const QStringList& drives)
 void TQLNXMainForm::SetDriveItemIndex(int index)
 {
     m_driveCombo->setCurrentIndex(index);
-}
-
-bool TQLNXMainForm::OptionChecked(TPlayOption option) const
-{
-    return m_menu->Option(option).isChecked();
 }
 
 void TQLNXMainForm::SetOptionChecked(TPlayOption option, bool checked)

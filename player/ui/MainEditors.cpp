@@ -59,8 +59,7 @@ void TQLNXMainForm::DataEditClick()
     TDataEditForm& form = *m_dataEditForm;
     form.SetErrorReporter([this](const QString& message) { ReportError(message); });
     PlaceDialog(form);
-    form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model),
-              m_controller->CurrentTrack() - 1);
+    form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model), ShownTrack() - 1);
     const quint32 discID = m_model.DiscID();
     if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
         return;
@@ -72,7 +71,7 @@ void TQLNXMainForm::DataEditClick()
     for (int n = 1; n <= count; ++n)
         m_model.Tracks(n).Name = names[n - 1];
     FillTrackList(m_model.PlayOrder());
-    ShowCurrentTrack(m_controller->OrderIndex());
+    ShowCurrentTrack(m_shownOrderIndex);
     SaveEditedDisc();
 }
 
@@ -83,7 +82,7 @@ void TQLNXMainForm::ProgramEditClick()
     WarnUnreadData();
     TProgramEditForm& form = *m_programEditForm;
     PlaceDialog(form);
-    form.Fill(TrackNames(m_model), m_model.ProgramOrder(), m_controller->CurrentTrack());
+    form.Fill(TrackNames(m_model), m_model.ProgramOrder(), ShownTrack());
     const quint32 discID = m_model.DiscID();
     if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
         return;

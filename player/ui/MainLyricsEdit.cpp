@@ -23,10 +23,10 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
         if (const auto message = SaveDiscData(m_model, m_programDir))
             ReportError(*message);
         // Depend mode shows or hides the lyrics window for the current track's new lines.
-        ShowCurrentTrack(m_controller->OrderIndex());
+        ShowCurrentTrack(m_shownOrderIndex);
         // While stopped or paused no position comes to show them: the panels take the new
         // lines at the position the gauge shows now.
-        const TLyricList* lyrics = CurrentLyrics(m_model, m_controller->OrderIndex());
+        const TLyricList* lyrics = CurrentLyrics(m_model, m_shownOrderIndex);
         const TLyricLines lines =
             lyrics ? SelectLyricLines(*lyrics, m_curTimeGauge->Progress()) : TLyricLines{};
         SetCurLyricsText(lines.Current);
@@ -46,7 +46,7 @@ void TQLNXMainForm::LyricsEditClick()
     m_lyricsEditForm->raise();
     m_lyricsEditForm->activateWindow();
     // An empty play order has no current track: the editor then starts on the first.
-    int track = m_controller->CurrentTrack();
+    int track = ShownTrack();
     if (track < 1 || track > m_model.TrackCount())
         track = 1;
     m_lyricsEditForm->StartEdit(m_model.DiscID(), track);

@@ -16,9 +16,9 @@ namespace qlnx {
 
 class TPlaybackController;
 
-// The main window's pop-up menu, the only place the options live: it owns every item, hands
-// the play-mode toggles straight to the playback logic and reports the window's own commands.
-// Check marks are the options' only copy; the window's handlers set them.
+// The main window's pop-up menu: it owns every item, hands the play-mode toggles straight to
+// the playback logic, which owns those options and has the window show their marks, and
+// reports the window's own commands, whose marks the window's handlers set.
 class TMainMenu final : public QObject
 {
     Q_OBJECT

@@ -79,10 +79,10 @@ void TQLNXMainForm::LoadSettings()
     OptTimeGaugeInvTextClick();
 
     // Marks only: no disc is loaded yet, so no play mode has anything to act on.
-    m_menu->Option(TPlayOption::Repeat).setChecked(s.Repeat);
-    m_menu->Option(TPlayOption::Shuffle).setChecked(s.Shuffle);
-    m_menu->Option(TPlayOption::MultiDrive).setChecked(s.MultiDrive);
-    m_menu->Option(TPlayOption::StopAtClose).setChecked(s.StopAtClose);
+    m_controller->RestoreOption(TPlayOption::Repeat, s.Repeat);
+    m_controller->RestoreOption(TPlayOption::Shuffle, s.Shuffle);
+    m_controller->RestoreOption(TPlayOption::MultiDrive, s.MultiDrive);
+    m_controller->RestoreOption(TPlayOption::StopAtClose, s.StopAtClose);
 
     m_menu->StayOnTop().setChecked(!s.StayOnTop);
     OptStayOnTopClick();
@@ -111,10 +111,10 @@ std::optional<QString> TQLNXMainForm::SaveSettings()
     s.GaugeForeColor = m_curTimeGauge->ForeColor();
     s.GaugeBackColor = m_curTimeGauge->BackColor();
     s.GaugeInvertText = m_menu->InvertText().isChecked();
-    s.Repeat = OptionChecked(TPlayOption::Repeat);
-    s.Shuffle = OptionChecked(TPlayOption::Shuffle);
-    s.MultiDrive = OptionChecked(TPlayOption::MultiDrive);
-    s.StopAtClose = OptionChecked(TPlayOption::StopAtClose);
+    s.Repeat = m_controller->Option(TPlayOption::Repeat);
+    s.Shuffle = m_controller->Option(TPlayOption::Shuffle);
+    s.MultiDrive = m_controller->Option(TPlayOption::MultiDrive);
+    s.StopAtClose = m_controller->Option(TPlayOption::StopAtClose);
     s.StayOnTop = m_menu->StayOnTop().isChecked();
     s.LyricsFormMode = quint8(m_lyricsFormMode);
     s.LyricsFormSyncMode = quint8(m_lyricsFormSyncMode);

@@ -6,6 +6,7 @@
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsForm.h"
 #include "settings/ProgramDirectory.h"
+#include "support/PlayerRig.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
 
@@ -17,21 +18,7 @@ class TestFirstStart : public QObject
 {
     Q_OBJECT
 
-    struct TPlayer
-    {
-        QTemporaryDir Dir;
-        TDiscModel Model;
-        TSimulatedCdDrive Drive;
-        TQLNXMainForm Form{Model, Drive, Dir.path()};
-
-        ~TPlayer() { Form.LyricsForm().hide(); }
-        void Tick()
-        {
-            Drive.Advance(1000);
-            TSimulatedCdDrive::Deliver();
-            Form.Controller().TimerTimer();
-        }
-    };
+    using TPlayer = TPlayerRig;
 
 private Q_SLOTS:
     void noDriveNamesTheSettingsFile()
@@ -39,7 +26,7 @@ private Q_SLOTS:
         TPlayer p;
         p.Form.FormCreate(1);
         const QString settings = SettingsFileName(p.Dir.path());
-        ShowNoDriveHint(p.Form, settings);
+        ShowNoDriveHint(p.Controller(), p.Form, settings);
         // The hint stays while the poll keeps looking for a drive; the row keeps its text.
         for (int i = 0; i < 3; ++i)
             p.Tick();
@@ -57,7 +44,7 @@ private Q_SLOTS:
         p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("demo.cue")),
                            TSimDisc::Audio({10}, 0x42));
         p.Form.FormCreate(1);
-        ShowNoDriveHint(p.Form, SettingsFileName(p.Dir.path()));
+        ShowNoDriveHint(p.Controller(), p.Form, SettingsFileName(p.Dir.path()));
         QCOMPARE(p.Form.TitlePanel().toolTip(), QStringLiteral("sr0 [demo.cue]"));
     }
 };

@@ -22,6 +22,7 @@
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsForm.h"
 #include "settings/ProgramDirectory.h"
+#include "support/PlayerRig.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
 
@@ -127,22 +128,21 @@ class TestMpris : public QObject
 {
     Q_OBJECT
 
-    struct TPlayer
+    struct TPlayer : TPlayerRig
     {
-        QTemporaryDir Dir;
-        TDiscModel Model;
-        TSimulatedCdDrive Drive;
-        TQLNXMainForm Form{Model, Drive, Dir.path()};
-        TMprisService Mpris{Form, Model, Drive};
+        TMprisService Mpris{Form.Controller(), Model, Drive};
         QDBusInterface Root{Service, Path, RootInterface, QDBusConnection::sessionBus()};
         QDBusInterface Player{Service, Path, PlayerInterface, QDBusConnection::sessionBus()};
         QDBusInterface Properties{Service, Path, PropertiesInterface,
                                   QDBusConnection::sessionBus()};
 
-        // A disc of three tracks (10 s, 65 s, 20 s) with its data file, loaded and cued.
+        // A disc of three tracks (10 s, 65 s, 20 s) with its data file, loaded and cued; the
+        // windows answer Raise and Quit as the program wires them.
         explicit TPlayer(bool withDisc = true)
         {
-            Form.SetErrorReporter([](const QString&) {});
+            QObject::connect(&Mpris, &TMprisService::RaiseRequested, &Form,
+                             &TQLNXMainForm::BringToFront);
+            QObject::connect(&Mpris, &TMprisService::QuitRequested, &Form, &QWidget::close);
             if (withDisc) {
                 WriteData(0xBEEF, "[Artist]\r\nThe Band\r\n[Title]\r\nFirst Light\r\n"
                                   "[Track01]\r\nOpening\r\n[Track02]\r\nMiddle\r\n"
@@ -152,24 +152,6 @@ class TestMpris : public QObject
             }
             Form.FormCreate(1);
             [this] { QVERIFY(Mpris.Register(QDBusConnection::sessionBus())); }();
-        }
-        ~TPlayer() { Form.LyricsForm().hide(); }
-
-        // One poll interval, as the controller's timer runs it.
-        void Tick(qint64 ms = 1000)
-        {
-            Drive.Advance(ms);
-            TSimulatedCdDrive::Deliver();
-            Form.Controller().TimerTimer();
-            Mpris.Poll();
-        }
-        void WriteData(quint32 serial, const QByteArray& bytes)
-        {
-            const QString name = DiscDataFileName(serial, Model.DataDir(), Dir.path());
-            QDir().mkpath(QFileInfo(name).path());
-            QFile file(name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
         }
         QVariant Get(const QString& interface, const QString& name)
         {
@@ -243,11 +225,11 @@ private Q_SLOTS:
         TDiscModel model;
         TSimulatedCdDrive drive;
         TQLNXMainForm form(model, drive, p.Dir.path());
-        TMprisService offline(form, model, drive);
+        TMprisService offline(form.Controller(), model, drive);
         QVERIFY(!offline.Register(QDBusConnection(QStringLiteral("no such connection"))));
         QVERIFY(!offline.Registered());
         // The name held already: the second stays off the bus, the first still answers.
-        TMprisService second(form, model, drive);
+        TMprisService second(form.Controller(), model, drive);
         QVERIFY(!second.Register(QDBusConnection::sessionBus()));
         QCOMPARE(p.Status(), QStringLiteral("Stopped"));
         QCOMPARE(p.Metadata().value(QStringLiteral("xesam:title")).toString(),

@@ -1,3 +1,4 @@
+#include <QSignalSpy>
 #include <QTest>
 
 #include "support/PlaybackRig.h"
@@ -21,6 +22,43 @@ class TestTransport : public QObject
     }
 
 private Q_SLOTS:
+    // What a view follows: each change once, when the operation that made it is over.
+    void announcesWhatChanged()
+    {
+        TPlaybackRig rig;
+        QSignalSpy disc(&rig.Controller, &TPlaybackController::DiscChanged);
+        QSignalSpy state(&rig.Controller, &TPlaybackController::PlayStateChanged);
+        QSignalSpy entry(&rig.Controller, &TPlaybackController::CurrentEntryChanged);
+        QSignalSpy option(&rig.Controller, &TPlaybackController::OptionChanged);
+        Load(rig, "[Order]\r\n03-01\r\n");
+        QCOMPARE(disc.count(), 1);
+        QCOMPARE(disc.last().at(0).toUInt(), 0x77u);
+        QCOMPARE(entry.count(), 1);
+        QCOMPARE(entry.last(), (QVariantList{1, 3}));
+
+        rig.Controller.PlayButtonClick();
+        QCOMPARE(rig.Controller.PlayState(), TPlayState::Playing);
+        rig.Controller.PauseButtonClick();
+        rig.Controller.StopButtonClick();
+        QCOMPARE(state.count(), 3);
+        QCOMPARE(state.last().at(0).value<TPlayState>(), TPlayState::Stopped);
+
+        rig.Controller.SetOption(TPlayOption::Repeat, true); // already on: nothing happens
+        rig.Controller.SetOption(TPlayOption::Shuffle, true);
+        QCOMPARE(option.count(), 1);
+        QVERIFY(rig.Display.Checked[TPlayOption::Shuffle]);
+
+        // Prev decides on the position last shown; a reset forgets it.
+        rig.Controller.NextButtonClick();
+        rig.Controller.PlayButtonClick();
+        rig.Tick();
+        QCOMPARE(rig.Controller.ShownSeconds(), 1);
+        rig.Controller.EjectButtonClick();
+        QCOMPARE(rig.Controller.ShownSeconds(), 0);
+        QCOMPARE(disc.last().at(0).toUInt(), 0u);
+        QCOMPARE(rig.Controller.PlayState(), TPlayState::Stopped);
+    }
+
     void prevRestartsOrGoesBack()
     {
         TPlaybackRig rig;

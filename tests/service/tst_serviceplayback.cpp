@@ -43,8 +43,7 @@ struct TPlayer
             .ImagePaths = {image}, .PhysicalDrives = false, .Player = std::move(service)});
         Notified = std::make_unique<QSignalSpy>(Device.get(), &CdDevice::Notify);
         Controller = std::make_unique<TPlaybackController>(Model, *Device, Display, programDir);
-        Display.Checked[TPlayOption::Repeat] = false;
-        Display.Checked[TPlayOption::StopAtClose] = stopAtClose;
+        Controller->RestoreOption(TPlayOption::StopAtClose, stopAtClose);
         Controller->Startup(1);
     }
     // What Exit does to the device, and the program's end.

@@ -31,6 +31,8 @@ struct TPlaybackRig
         // The window shows the disc's title in the title row.
         QObject::connect(&Model, &TDiscModel::TitleSet,
                          [this](const QString& text) { Display.Title = text; });
+        // Repeat is on in a first start's settings.
+        Controller.RestoreOption(TPlayOption::Repeat, true);
     }
 
     // One poll interval: the clock moves on, completions arrive, then the poll tick runs.
@@ -45,7 +47,8 @@ struct TPlaybackRig
         for (int i = 0; i < count; ++i)
             Tick(ms);
     }
-    void SetOption(TPlayOption option, bool checked) { Display.Checked[option] = checked; }
+    // The option as the settings give it: the mark only.
+    void SetOption(TPlayOption option, bool checked) { Controller.RestoreOption(option, checked); }
     // The shown position as "track m:ss".
     QString Shown() const
     {

@@ -10,7 +10,7 @@
 namespace qlnx {
 
 // A display that remembers what it was told, for playback tests. Each call is logged as one
-// line; the state a window would keep (title text, buttons, options) is kept too.
+// line; the state a window would show (title text, buttons, option marks) is kept too.
 class TRecordingDisplay final : public TPlaybackDisplay
 {
 public:
@@ -25,7 +25,7 @@ public:
     QStringList DriveList;
     int DriveItem = -1;
     QStringList Errors;
-    std::map<TPlayOption, bool> Checked{{TPlayOption::Repeat, true}};
+    std::map<TPlayOption, bool> Checked;
     std::map<TPlayOption, bool> Enabled;
     // Track numbers the track row showed, in order ("-" for an empty row).
     QStringList TrackRow;
@@ -40,16 +40,14 @@ public:
     void FillTrackList(std::span<const quint8> playOrder) override;
     void ShowCurrentTrack(int orderIndex) override;
     void ShowPosition(quint32 tmsf, int orderIndex) override;
-    QString TitlePanelText() const override { return Title; }
     void SetTitlePanelText(const QString& text) override;
     void SetTitlePanelHint(const QString& hint) override;
     void EnableButtons(bool enabled) override;
     void EnableEjectButton(bool enabled) override;
     void ShowPlayButton(bool visible) override;
-    int GaugeProgress() const override { return Progress; }
     void SetDriveList(const QStringList& drives) override;
     void SetDriveItemIndex(int index) override;
-    bool OptionChecked(TPlayOption option) const override;
+    bool OptionChecked(TPlayOption option) const;
     void SetOptionChecked(TPlayOption option, bool checked) override;
     void SetOptionEnabled(TPlayOption option, bool enabled) override;
     void ReportError(const QString& message) override;

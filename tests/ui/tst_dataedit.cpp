@@ -4,9 +4,17 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "EditorPlayer.h"
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
 #include "controls/AndPanel.h"
+#include "support/FullDisk.h"
+#include "support/PlayerRig.h"
 #include "ui/DataEdit.h"
+#include "ui/MainMenu.h"
 
 using namespace qlnx;
 
@@ -15,7 +23,7 @@ class TestDataEdit : public QObject
 {
     Q_OBJECT
 
-    struct TPlayer : TEditorPlayer
+    struct TPlayer : TPlayerRig
     {
         TDataEditForm* Editor = new TDataEditForm(&Form);
         TPlayer() { Form.SetDataEditForm(Editor); }

@@ -18,6 +18,7 @@
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "support/PlaybackRig.h"
+#include "support/PlayerRig.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
 #include "ui/MainMenu.h"
@@ -30,35 +31,7 @@ class TestMainForm : public QObject
 {
     Q_OBJECT
 
-    struct TPlayer
-    {
-        QTemporaryDir Dir;
-        TDiscModel Model;
-        TSimulatedCdDrive Drive;
-        TQLNXMainForm Form{Model, Drive, Dir.path()};
-        QStringList Errors;
-
-        TPlayer()
-        {
-            Form.SetErrorReporter([this](const QString& m) { Errors.append(m); });
-        }
-        ~TPlayer() { Form.LyricsForm().hide(); }
-
-        void Tick(qint64 ms = 1000)
-        {
-            Drive.Advance(ms);
-            TSimulatedCdDrive::Deliver();
-            Form.Controller().TimerTimer();
-        }
-        void WriteData(quint32 serial, const QByteArray& bytes)
-        {
-            const QString name = DiscDataFileName(serial, Model.DataDir(), Dir.path());
-            QDir().mkpath(QFileInfo(name).path());
-            QFile file(name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        }
-    };
+    using TPlayer = TPlayerRig;
 
 private Q_SLOTS:
     void playsADiscWithLyrics()
@@ -373,9 +346,9 @@ private Q_SLOTS:
         QCOMPARE(p.Form.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(p.Form.font().pointSize(), 10);
         QCOMPARE(p.Form.LyricsForm().NextLyricsPanel().FontColor(), clGrayText);
-        QVERIFY(p.Form.OptionChecked(TPlayOption::Repeat));
-        QVERIFY(p.Form.OptionChecked(TPlayOption::StopAtClose));
-        QVERIFY(!p.Form.OptionChecked(TPlayOption::Shuffle));
+        QVERIFY(p.Form.OptionAction(TPlayOption::Repeat).isChecked());
+        QVERIFY(p.Form.OptionAction(TPlayOption::StopAtClose).isChecked());
+        QVERIFY(!p.Form.OptionAction(TPlayOption::Shuffle).isChecked());
         QVERIFY(!p.Form.Menu().StayOnTop().isChecked());
         QCOMPARE(p.Form.Controller().Interval(), 1000);
 
@@ -520,7 +493,7 @@ private Q_SLOTS:
         QAction& shuffle = p.Form.OptionAction(TPlayOption::Shuffle);
         shuffle.trigger();
         QVERIFY(shuffle.isChecked());
-        QVERIFY(p.Form.OptionChecked(TPlayOption::Shuffle));
+        QVERIFY(p.Form.OptionAction(TPlayOption::Shuffle).isChecked());
         p.Form.OptionAction(TPlayOption::Repeat1).trigger();
         QVERIFY(!p.Form.OptionAction(TPlayOption::Repeat).isEnabled());
     }

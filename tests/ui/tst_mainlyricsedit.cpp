@@ -14,6 +14,7 @@
 #include "lyricsui/LyricsEdit.h"
 #include "lyricsui/LyricsForm.h"
 #include "lyricsui/TimeField.h"
+#include "support/PlayerRig.h"
 #include "support/SimulatedCdDrive.h"
 #include "ui/Main.h"
 #include "ui/MainMenu.h"
@@ -25,42 +26,16 @@ class TestMainLyricsEdit : public QObject
 {
     Q_OBJECT
 
-    struct TPlayer
+    struct TPlayer : TPlayerRig
     {
-        QTemporaryDir Dir;
-        TDiscModel Model;
-        TSimulatedCdDrive Drive;
-        TQLNXMainForm Form{Model, Drive, Dir.path()};
         TLyricsEditForm* Editor = new TLyricsEditForm(Model, &Form);
-        QStringList Errors;
 
-        TPlayer()
-        {
-            Form.SetErrorReporter([this](const QString& m) { Errors.append(m); });
-            Form.SetLyricsEditForm(Editor);
-        }
-        ~TPlayer() { Form.LyricsForm().hide(); }
-
-        void Tick(qint64 ms = 1000)
-        {
-            Drive.Advance(ms);
-            TSimulatedCdDrive::Deliver();
-            Form.Controller().TimerTimer();
-        }
-        void ChooseLyricsEdit()
-        {
-            Q_EMIT Form.PopupMenu().aboutToShow();
-            Form.Menu().LyricsEdit().trigger();
-        }
+        TPlayer() { Form.SetLyricsEditForm(Editor); }
+        void ChooseLyricsEdit() { Choose(Form.Menu().LyricsEdit()); }
         void Line(const QString& text)
         {
             QTest::keyClicks(&Editor->LyricsEdit(), text);
             QTest::keyClick(&Editor->LyricsEdit(), Qt::Key_Return);
-        }
-        QByteArray DataFile(quint32 serial) const
-        {
-            QFile file(DiscDataFileName(serial, Model.DataDir(), Dir.path()));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         }
     };
 
@@ -121,7 +96,7 @@ private Q_SLOTS:
         QTest::mouseClick(&e.OkButton(), Qt::LeftButton);
         QVERIFY(!e.isVisible());
         QVERIFY(p.Errors.isEmpty());
-        QVERIFY(p.DataFile(0xA1).contains(
+        QVERIFY(p.ReadData(0xA1).contains(
             "[Track01]\r\nTrack01\r\n\r\n00:00:one\r\n00:05:two\r\n00:09:three\r\n\r\n[Track02]"));
         // The track has lyrics now, so Depend shows the window at once; the panels follow at
         // the next position.
@@ -165,8 +140,8 @@ private Q_SLOTS:
         QTest::mouseClick(&p.Editor->OkButton(), Qt::LeftButton);
         QVERIFY(!p.Editor->isVisible());
         QVERIFY(IsNoLyrics(p.Model.Tracks(1).Lyrics));
-        QVERIFY(p.DataFile(0xB1).isEmpty());
-        QVERIFY(p.DataFile(0xB2).isEmpty());
+        QVERIFY(p.ReadData(0xB1).isEmpty());
+        QVERIFY(p.ReadData(0xB2).isEmpty());
     }
 };
 

@@ -4,8 +4,16 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "EditorPlayer.h"
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
 #include "controls/AndPanel.h"
+#include "support/FullDisk.h"
+#include "support/PlayerRig.h"
+#include "ui/MainMenu.h"
 #include "ui/ProgramEdit.h"
 
 using namespace qlnx;
@@ -15,7 +23,7 @@ class TestProgramEdit : public QObject
 {
     Q_OBJECT
 
-    struct TPlayer : TEditorPlayer
+    struct TPlayer : TPlayerRig
     {
         TProgramEditForm* Editor = new TProgramEditForm(&Form);
         TPlayer() { Form.SetProgramEditForm(Editor); }
