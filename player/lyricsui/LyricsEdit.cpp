@@ -23,9 +23,9 @@ namespace {
 constexpr int DesignWidth = 528;
 constexpr int DesignHeight = 534;
 // The design minimum of 400 wide, less the frame. The height is what the button column needs
-// down to Export, with OK and Cancel kept below it at their distance from the bottom edge.
+// down to Find Online, with OK and Cancel kept below it at their distance from the bottom edge.
 constexpr int MinimumWidth = 392;
-constexpr int MinimumHeight = 364;
+constexpr int MinimumHeight = 396;
 constexpr int GridLineWidth = 1;
 constexpr int FieldHeight = 20;
 constexpr int ButtonWidth = 65;
@@ -75,7 +75,8 @@ TLyricsEditForm::TLyricsEditForm(TDiscModel& model, QWidget* parent)
       m_okButton(MakeButton(QStringLiteral("OK"))),
       m_cancelButton(MakeButton(QStringLiteral("Cancel"))),
       m_importButton(MakeButton(QStringLiteral("Import..."))),
-      m_exportButton(MakeButton(QStringLiteral("Export...")))
+      m_exportButton(MakeButton(QStringLiteral("Export..."))),
+      m_findOnlineButton(MakeButton(QStringLiteral("Find Online...")))
 {
     FormCreate();
 }
@@ -145,10 +146,11 @@ void TLyricsEditForm::FormCreate()
     grid->setColumnWidth(1, m_lyricsEdit->x() - m_secEdit->x() - 1);
     grid->setColumnWidth(2, m_lyricsEdit->width() + GridLineWidth);
 
-    const QList<QWidget*> order{m_trackCombo,  m_minEdit,      m_minUpDown,    m_secEdit,
-                                m_secUpDown,   m_lyricsEdit,   m_lyricsGrid,   m_replaceButton,
-                                m_clearButton, m_insertButton, m_deleteButton, m_getTimeButton,
-                                m_okButton,    m_cancelButton, m_importButton, m_exportButton};
+    const QList<QWidget*> order{m_trackCombo,      m_minEdit,      m_minUpDown,    m_secEdit,
+                                m_secUpDown,       m_lyricsEdit,   m_lyricsGrid,   m_replaceButton,
+                                m_clearButton,     m_insertButton, m_deleteButton, m_getTimeButton,
+                                m_okButton,        m_cancelButton, m_importButton, m_exportButton,
+                                m_findOnlineButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
@@ -165,6 +167,8 @@ void TLyricsEditForm::FormCreate()
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_importButton, &QPushButton::clicked, this, &TLyricsEditForm::ImportButtonClick);
     connect(m_exportButton, &QPushButton::clicked, this, &TLyricsEditForm::ExportButtonClick);
+    connect(m_findOnlineButton, &QPushButton::clicked, this,
+            &TLyricsEditForm::FindOnlineButtonClick);
 
     m_openDialog = [](QWidget& parent, const QString& suggested) {
         return QFileDialog::getOpenFileName(&parent, QStringLiteral("Import"), suggested,
@@ -191,8 +195,9 @@ void TLyricsEditForm::PlaceComponents()
     m_lyricsGrid->setGeometry(8, 88, w - (DesignWidth - 440), h - (DesignHeight - 438));
     const int left = w - ButtonRight;
     const std::pair<QPushButton*, int> column[] = {
-        {m_replaceButton, 48},  {m_clearButton, 88},   {m_insertButton, 120}, {m_deleteButton, 152},
-        {m_getTimeButton, 192}, {m_importButton, 232}, {m_exportButton, 264}};
+        {m_replaceButton, 48}, {m_clearButton, 88},      {m_insertButton, 120},
+        {m_deleteButton, 152}, {m_getTimeButton, 192},   {m_importButton, 232},
+        {m_exportButton, 264}, {m_findOnlineButton, 296}};
     for (const auto& [button, top] : column)
         button->setGeometry(left, top, ButtonWidth, ButtonHeight);
     m_okButton->setGeometry(left, h - OkBottom, ButtonWidth, ButtonHeight);

@@ -14,6 +14,10 @@ class QTableWidget;
 
 namespace qlnx {
 
+class THttpFetcher;
+class TLyricsLookup;
+struct TFoundLyrics;
+
 class TDiscModel;
 class TTimeEdit;
 class TUpDown;
@@ -62,6 +66,10 @@ public:
     QPushButton& CancelButton() { return *m_cancelButton; }
     QPushButton& ImportButton() { return *m_importButton; }
     QPushButton& ExportButton() { return *m_exportButton; }
+    QPushButton& FindOnlineButton() { return *m_findOnlineButton; }
+    // The settings file whose section "Online" Find Online... follows; without one the button
+    // does nothing.
+    void SetOnlineSettingsFile(const QString& file) { m_onlineSettingsFile = file; }
 
     // The grid's rows as they stand.
     QList<TLyricRow> Rows() const;
@@ -105,6 +113,8 @@ private:
     void OkButtonClick();
     void ImportButtonClick();
     void ExportButtonClick();
+    void FindOnlineButtonClick();
+    void OnlineLyricsFound(const TFoundLyrics& found, quint32 discID, int track);
 
     TDiscModel& m_model;
     quint32 m_editDiscID = 0;
@@ -133,6 +143,10 @@ private:
     QPushButton* m_cancelButton;
     QPushButton* m_importButton;
     QPushButton* m_exportButton;
+    QPushButton* m_findOnlineButton;
+    QString m_onlineSettingsFile;
+    THttpFetcher* m_fetcher = nullptr;
+    TLyricsLookup* m_lyricsLookup = nullptr;
 };
 
 } // namespace qlnx

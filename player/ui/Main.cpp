@@ -162,6 +162,7 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::MinimizeClick, this, &TQLNXMainForm::MinimizeClick);
     connect(menu, &TMainMenu::DataEditClick, this, &TQLNXMainForm::DataEditClick);
     connect(menu, &TMainMenu::ProgramEditClick, this, &TQLNXMainForm::ProgramEditClick);
+    connect(menu, &TMainMenu::LookUpDiscClick, this, &TQLNXMainForm::LookUpDiscClick);
     connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);
     connect(menu, &TMainMenu::LyricsEditClick, this, &TQLNXMainForm::LyricsEditClick);
     connect(menu, &TMainMenu::ExitClick, this, &QWidget::close);

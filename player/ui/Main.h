@@ -32,6 +32,7 @@ class TLyricsEditForm;
 class TAboutForm;
 class TDataEditForm;
 class TMainMenu;
+class TOnlineChooserForm;
 class TProgramEditForm;
 class TSeekInput;
 
@@ -75,6 +76,7 @@ public:
     void SetDataEditForm(TDataEditForm* form) { m_dataEditForm = form; }
     void SetProgramEditForm(TProgramEditForm* form) { m_programEditForm = form; }
     void DataEditClick();
+    void LookUpDiscClick();
     void ProgramEditClick();
     // How an editor runs modally: exec() unless something else is to drive it (tests).
     void SetDiscEditorRunner(std::function<int(QDialog&)> runner);
@@ -169,6 +171,8 @@ private:
     int RunDiscEditor(QDialog& editor);
     // The track of the entry the track row shows, 0 without one.
     int ShownTrack() const;
+    void EditDiscData(const QString& artist, const QString& title, const QStringList& names,
+                      bool proposed);
     void SaveEditedDisc();
     void WarnUnreadData();
 
@@ -194,6 +198,7 @@ private:
     TMainMenu* m_menu;
     TAboutForm* m_aboutForm = nullptr;
     TDataEditForm* m_dataEditForm = nullptr;
+    TOnlineChooserForm* m_onlineChooser = nullptr;
     TProgramEditForm* m_programEditForm = nullptr;
     std::function<int(QDialog&)> m_discEditorRunner;
     TLyricsEditForm* m_lyricsEditForm = nullptr;

@@ -53,23 +53,36 @@ void TQLNXMainForm::SaveEditedDisc()
 
 void TQLNXMainForm::DataEditClick()
 {
+    if (m_model.Loaded())
+        EditDiscData(m_model.Artist(), m_model.Title(), TrackNames(m_model), false);
+}
+
+void TQLNXMainForm::EditDiscData(const QString& artist, const QString& title,
+                                 const QStringList& names, bool proposed)
+{
     if (!m_dataEditForm || !m_model.Loaded())
         return;
     WarnUnreadData();
     TDataEditForm& form = *m_dataEditForm;
     form.SetErrorReporter([this](const QString& message) { ReportError(message); });
     PlaceDialog(form);
-    form.Fill(m_model.Artist(), m_model.Title(), TrackNames(m_model), ShownTrack() - 1);
+    form.Fill(artist, title, names, ShownTrack() - 1);
+    // A proposal from a lookup says so; it is stored only on OK, as if typed.
+    const QString caption = form.windowTitle();
+    if (proposed)
+        form.setWindowTitle(caption + QStringLiteral(" (proposed)"));
     const quint32 discID = m_model.DiscID();
-    if (RunDiscEditor(form) != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
+    const int result = RunDiscEditor(form);
+    form.setWindowTitle(caption);
+    if (result != QDialog::Accepted || m_model.DiscID() != discID || !m_model.Loaded())
         return;
 
     m_model.SetArtist(form.Artist());
     m_model.SetTitle(form.Title());
-    const QStringList names = form.TrackNames();
-    const int count = std::min(m_model.TrackCount(), int(names.size()));
+    const QStringList edited = form.TrackNames();
+    const int count = std::min(m_model.TrackCount(), int(edited.size()));
     for (int n = 1; n <= count; ++n)
-        m_model.Tracks(n).Name = names[n - 1];
+        m_model.Tracks(n).Name = edited[n - 1];
     FillTrackList(m_model.PlayOrder());
     ShowCurrentTrack(m_shownOrderIndex);
     SaveEditedDisc();

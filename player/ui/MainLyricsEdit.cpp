@@ -8,6 +8,7 @@
 #include "disc/DiscModel.h"
 #include "lyrics/LyricsSync.h"
 #include "lyricsui/LyricsEdit.h"
+#include "settings/ProgramDirectory.h"
 
 namespace qlnx {
 
@@ -19,6 +20,7 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
     // The gauge holds the last position shown, in whole seconds.
     form->SetProgressSource([this] { return m_curTimeGauge->Progress(); });
     form->SetErrorReporter([this](const QString& message) { ReportError(message); });
+    form->SetOnlineSettingsFile(SettingsFileName(m_programDir));
     connect(form, &TLyricsEditForm::Stored, this, [this] {
         if (const auto message = SaveDiscData(m_model, m_programDir))
             ReportError(*message);

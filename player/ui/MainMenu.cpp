@@ -59,6 +59,8 @@ TMainMenu::TMainMenu(TPlaybackController& controller, QWidget* parent)
     connect(m_dataEdit, &QAction::triggered, this, &TMainMenu::DataEditClick);
     connect(m_lyricsEdit, &QAction::triggered, this, &TMainMenu::LyricsEditClick);
     connect(m_programEdit, &QAction::triggered, this, &TMainMenu::ProgramEditClick);
+    m_lookUpDisc = m_menu->addAction(QStringLiteral("Look &Up Disc..."));
+    connect(m_lookUpDisc, &QAction::triggered, this, &TMainMenu::LookUpDiscClick);
     EnableEditors(false);
     m_menu->addSeparator();
 
@@ -132,7 +134,7 @@ bool TMainMenu::LyricsFormModeChecked(TLyricsFormMode mode) const
 
 void TMainMenu::EnableEditors(bool enabled)
 {
-    for (QAction* item : {m_dataEdit, m_lyricsEdit, m_programEdit})
+    for (QAction* item : {m_dataEdit, m_lyricsEdit, m_programEdit, m_lookUpDisc})
         item->setEnabled(enabled);
 }
 

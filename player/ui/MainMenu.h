@@ -32,6 +32,7 @@ public:
     QAction& DataEdit() { return *m_dataEdit; }
     QAction& LyricsEdit() { return *m_lyricsEdit; }
     QAction& ProgramEdit() { return *m_programEdit; }
+    QAction& LookUpDisc() { return *m_lookUpDisc; }
 
     // Checks exactly the item of the value within its group; a value without an item checks
     // none.
@@ -55,6 +56,7 @@ Q_SIGNALS:
     void DataEditClick();
     void LyricsEditClick();
     void ProgramEditClick();
+    void LookUpDiscClick();
     void AboutClick();
     void MinimizeClick();
     void ExitClick();
@@ -68,6 +70,7 @@ private:
     QAction* m_dataEdit = nullptr;
     QAction* m_lyricsEdit = nullptr;
     QAction* m_programEdit = nullptr;
+    QAction* m_lookUpDisc = nullptr;
     QAction* m_stayOnTop = nullptr;
     std::array<QAction*, 3> m_lyricsFormModes{};
     std::array<QAction*, 4> m_lyricsFormSyncs{};

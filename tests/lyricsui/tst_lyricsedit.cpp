@@ -124,15 +124,16 @@ private Q_SLOTS:
         // At the smallest size the new buttons still stand clear of OK.
         f.resize(100, 100);
         QCOMPARE(f.size(), f.minimumSize());
-        QVERIFY(f.ExportButton().geometry().bottom() < f.OkButton().y());
+        QVERIFY(f.FindOnlineButton().geometry().bottom() < f.OkButton().y());
 
-        // The grid is one stop: Tab leaves it for Replace. Import and Export come last.
-        const QList<QWidget*> order{&f.TrackCombo(),   &f.MinEdit(),       &f.MinUpDown(),
-                                    &f.SecEdit(),      &f.SecUpDown(),     &f.LyricsEdit(),
-                                    &f.LyricsGrid(),   &f.ReplaceButton(), &f.ClearButton(),
-                                    &f.InsertButton(), &f.DeleteButton(),  &f.GetTimeButton(),
-                                    &f.OkButton(),     &f.CancelButton(),  &f.ImportButton(),
-                                    &f.ExportButton(), &f.TrackCombo()};
+        // The grid is one stop: Tab leaves it for Replace. Import, Export and Find Online come
+        // last.
+        const QList<QWidget*> order{&f.TrackCombo(),   &f.MinEdit(),          &f.MinUpDown(),
+                                    &f.SecEdit(),      &f.SecUpDown(),        &f.LyricsEdit(),
+                                    &f.LyricsGrid(),   &f.ReplaceButton(),    &f.ClearButton(),
+                                    &f.InsertButton(), &f.DeleteButton(),     &f.GetTimeButton(),
+                                    &f.OkButton(),     &f.CancelButton(),     &f.ImportButton(),
+                                    &f.ExportButton(), &f.FindOnlineButton(), &f.TrackCombo()};
         f.TrackCombo().setFocus();
         for (qsizetype i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

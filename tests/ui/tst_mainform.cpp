@@ -243,6 +243,7 @@ private Q_SLOTS:
                               "&Data Edit",
                               "&Lyrics Edit",
                               "&Program Edit",
+                              "Look &Up Disc...",
                               "-",
                               "Stay on &Top",
                               "L&yrics Form(O&n|O&ff|&Depend)",
@@ -267,9 +268,11 @@ private Q_SLOTS:
         QVERIFY(menu.DataEdit().isEnabled());
         QVERIFY(menu.LyricsEdit().isEnabled());
         QVERIFY(menu.ProgramEdit().isEnabled());
+        QVERIFY(menu.LookUpDisc().isEnabled());
         // Ejecting resets the display, which greys them again.
         p.Form.Controller().EjectButtonClick();
         QVERIFY(!menu.ProgramEdit().isEnabled());
+        QVERIFY(!menu.LookUpDisc().isEnabled());
     }
 
     void stayOnTopAndInvertTextToggle()
