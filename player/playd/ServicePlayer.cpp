@@ -181,6 +181,10 @@ void TServicePlayer::Handle(const TMessage& m)
     case TMessageType::Status: {
         if (m_link != TLink::Ready)
             return;
+        if (!Plausible(m)) {
+            m_socket->abort();
+            return;
+        }
         const qsizetype handled = std::count_if(m_unacked.cbegin(), m_unacked.cend(),
                                                 [&m](const TMessage& u) { return u.Seq <= m.Seq; });
         m_unacked.remove(0, handled);

@@ -190,7 +190,8 @@ void TPlaybackService::Handle(TClient& client, const TMessage& m)
     }
     switch (m.Type) {
     case TMessageType::Play:
-        if (const auto disc = OpenDisc(m.Disc)) {
+        // A range off the disc or between sample frames would never end: it fails.
+        if (const auto disc = Runnable(m) ? OpenDisc(m.Disc) : nullptr) {
             m_playId = m.PlayId;
             m_end = m.To;
             m_player.Play(m.Disc, disc, m.From, m.To, Completion(client, m.PlayId));

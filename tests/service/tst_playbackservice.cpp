@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <limits>
 
 #include <QFile>
 #include <QLocalServer>
@@ -241,6 +242,39 @@ private Q_SLOTS:
         QTRY_VERIFY(host.Output->Wakes() > 0);
         host.Run(1100);
         QTRY_COMPARE(client.Results, QList<TNotifyResult>{TNotifyResult::Successful});
+
+        // A client of ours writing its own frames: a play off the disc or between sample
+        // frames fails at once and leaves nothing playing.
+        QLocalSocket crafted;
+        crafted.connectToServer(name);
+        QVERIFY(crafted.waitForConnected(1000));
+        TMessage hello;
+        hello.Type = TMessageType::Hello;
+        crafted.write(EncodeFrame(hello));
+        const qint64 leadOut = qint64(m_disc.Toc.LeadOut) * 2352;
+        const QList<std::pair<qint64, qint64>> ranges = {
+            {std::numeric_limits<qint64>::min(), 2352}, {0, 2354}, {-2352, 2352}, {0, leadOut + 4}};
+        for (const auto& [from, to] : ranges) {
+            TMessage play;
+            play.Type = TMessageType::Play;
+            play.PlayId = quint32(100 + from % 7);
+            play.Disc = m_disc;
+            play.From = from;
+            play.To = to;
+            crafted.write(EncodeFrame(play));
+        }
+        TFrameReader reader;
+        QList<TNotifyResult> failed;
+        QObject::connect(&crafted, &QLocalSocket::readyRead, [&] {
+            reader.Append(crafted.readAll());
+            TMessage m;
+            while (reader.Next(m) == TFrameReader::TResult::Message)
+                if (m.Type == TMessageType::Completion)
+                    failed.append(m.Result);
+        });
+        QTRY_COMPARE(failed, QList<TNotifyResult>(ranges.size(), TNotifyResult::Failure));
+        QCOMPARE(client.State(), TState::Stopped);
+        QVERIFY(!host.Service->Busy());
 
         // A service that never comes up: the play fails, nothing waits for ever.
         int starts = 0;
