@@ -7,6 +7,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 
+#include "fileio/PrivateSocket.h"
+
 namespace qlnx {
 
 namespace {
@@ -23,14 +25,11 @@ bool NeedsService(TMessageType type)
 
 QString DefaultServiceName()
 {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = QString::number(qulonglong(getuid()));
-    const QString name = QStringLiteral("Quellon-playd-") + user;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.startsWith(u'/') && QFileInfo(runtime).isDir())
-        return runtime + u'/' + name;
-    return name;
+    // The uid, never the environment; in a directory nobody else can enter.
+    const QString dir = PrivateSocketDirectory();
+    if (dir.isEmpty())
+        return {};
+    return dir + QStringLiteral("/Quellon-playd-") + QString::number(qulonglong(getuid()));
 }
 
 std::function<bool()> StartServiceProgram(const QString& program, const QStringList& arguments)
@@ -76,11 +75,26 @@ void TServicePlayer::Connect()
 {
     m_reader = TFrameReader();
     m_socket->abort();
+    // Whatever holds the name and is not ours is never connected to.
+    if (InspectSocketName(m_setup.SocketName) == TSocketName::Foreign) {
+        m_nameTaken = true;
+        QMetaObject::invokeMethod(this, &TServicePlayer::ConnectFailed, Qt::QueuedConnection);
+        return;
+    }
     m_socket->connectToServer(m_setup.SocketName);
 }
 
 void TServicePlayer::Connected_()
 {
+    if (!PeerIsUs(m_socket->socketDescriptor())) {
+        // Another user's listener at our name: not a word is sent to it.
+        m_nameTaken = true;
+        const TLink was = m_link;
+        m_socket->abort();
+        m_link = was;
+        ConnectFailed();
+        return;
+    }
     m_link = TLink::Greeting;
     m_greeting.start();
     TMessage hello;
@@ -91,6 +105,8 @@ void TServicePlayer::Connected_()
 
 void TServicePlayer::ConnectFailed()
 {
+    if (m_link != TLink::Looking && m_link != TLink::Starting)
+        return;
     if (m_link == TLink::Looking) {
         // Nothing plays: what the player knows is all there is.
         m_link = TLink::Absent;
@@ -100,8 +116,9 @@ void TServicePlayer::ConnectFailed()
             NeedService();
         return;
     }
-    // A service started a moment ago may not listen yet.
-    if (m_started.elapsed() < m_setup.StartTimeoutMs)
+    // A service started a moment ago may not listen yet; a name taken by someone else will
+    // not come free by waiting.
+    if (!m_nameTaken && m_started.elapsed() < m_setup.StartTimeoutMs)
         m_retry.start();
     else
         GiveUp();
@@ -165,7 +182,10 @@ void TServicePlayer::Handle(const TMessage& m)
             return;
         }
         m_greeting.stop();
-        m_pid = m.Pid;
+        // The kernel's word for who answered, over the service's own.
+        m_pid = PeerPid(m_socket->socketDescriptor());
+        if (m_pid == 0)
+            m_pid = m.Pid;
         if (m.Version != m_setup.Version) {
             m_link = TLink::Foreign;
             m_settled = true; // what it plays is not ours to pick up
@@ -247,12 +267,17 @@ void TServicePlayer::NeedService()
         retire.Type = TMessageType::Retire;
         Write(retire);
         m_link = TLink::Retiring;
+        // One that does not go is not waited for forever.
+        m_greeting.start();
         return;
     }
     if (m_link != TLink::Absent)
         return;
-    // A service that dies before it answers is not started again and again.
-    if (!m_setup.Start || ++m_starts > MaxStarts || !m_setup.Start()) {
+    // A service that dies before it answers is not started again and again, and none is
+    // started at a name held by someone else: the play fails, to be tried again later.
+    const bool taken = std::exchange(m_nameTaken, false) ||
+                       InspectSocketName(m_setup.SocketName) == TSocketName::Foreign;
+    if (taken || !m_setup.Start || ++m_starts > MaxStarts || !m_setup.Start()) {
         m_starts = 0;
         GiveUp();
         return;

@@ -38,7 +38,8 @@ struct TServiceSetup
 // were on their way is started again and asked again; one that goes away otherwise (killed,
 // crashed, or ended when idle) leaves the play Stopped where it was last heard of, and no
 // completion is made up for it. A service of another version is asked to retire when a play
-// needs the socket.
+// needs the socket. A peer of another user, or anything not ours at the name, is never spoken
+// to: a play that needs the service then fails.
 class TServicePlayer final : public QObject, public TDiscPlayer
 {
     Q_OBJECT
@@ -98,7 +99,8 @@ private:
     TLink m_link = TLink::Looking;
     bool m_settled = false;
     qint64 m_pid = 0;
-    int m_starts = 0; // services started since one last answered
+    int m_starts = 0;         // services started since one last answered
+    bool m_nameTaken = false; // found the name held by what is not ours
 
     QList<TMessage> m_queue;   // not sent yet
     QList<TMessage> m_unacked; // sent, not known to be handled
@@ -112,8 +114,8 @@ private:
     std::chrono::steady_clock::time_point m_statusAt;
 };
 
-// The service's rendezvous: product and user, in the user's runtime directory when there is
-// one (private to the user), like the single-instance rendezvous otherwise.
+// The service's rendezvous: product and uid, in the user's private socket directory (see
+// PrivateSocketDirectory); empty when there is none.
 QString DefaultServiceName();
 
 // Starts the service program detached from the player (a session of its own, no terminal),
