@@ -1,5 +1,7 @@
 #include "playd/ServicePlayer.h"
 
+#include <csignal>
+
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -47,8 +49,11 @@ std::function<bool()> StartServiceProgram(const QString& program, const QStringL
 
 TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
     : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this),
-      m_greeting(this)
+      m_greeting(this), m_silence(this)
 {
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(m_setup.SilenceTimeoutMs);
+    connect(&m_silence, &QTimer::timeout, this, &TServicePlayer::Hung);
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryMs);
     connect(&m_retry, &QTimer::timeout, this, &TServicePlayer::Connect);
@@ -130,6 +135,7 @@ void TServicePlayer::Disconnected()
     m_link = TLink::Absent;
     m_reader = TFrameReader();
     m_greeting.stop();
+    m_silence.stop();
     if (was == TLink::Looking || was == TLink::Starting)
         return; // a failed connect, handled as such
     // Whatever plays, it is nothing to pick up any more.
@@ -208,6 +214,9 @@ void TServicePlayer::Handle(const TMessage& m)
         const qsizetype handled = std::count_if(m_unacked.cbegin(), m_unacked.cend(),
                                                 [&m](const TMessage& u) { return u.Seq <= m.Seq; });
         m_unacked.remove(0, handled);
+        // It speaks: the silence is counted from now.
+        m_silence.stop();
+        WatchSilence();
         m_settled = true;
         // Older than what was asked since: what was asked stands until it is answered.
         if (!m_unacked.isEmpty() || !m_queue.isEmpty())
@@ -215,6 +224,7 @@ void TServicePlayer::Handle(const TMessage& m)
         m_status.Disc = m.Disc;
         m_end = m.To;
         SetStatus(m.State, m.Position);
+        WatchSilence();
         return;
     }
     case TMessageType::Completion: {
@@ -237,6 +247,34 @@ void TServicePlayer::Write(const TMessage& message)
     m_socket->write(EncodeFrame(message));
     if (message.Type != TMessageType::Retire)
         m_unacked.append(message);
+    if (!m_silence.isActive())
+        WatchSilence();
+}
+
+void TServicePlayer::WatchSilence()
+{
+    if (m_link == TLink::Ready && (m_status.State == TState::Playing || !m_unacked.isEmpty()))
+        m_silence.start();
+    else
+        m_silence.stop();
+}
+
+void TServicePlayer::Hung()
+{
+    if (m_link != TLink::Ready)
+        return;
+    // Silent while it should speak: whatever it plays is over for us, as if it had been
+    // killed, and it is ended so that its name is free for the next Play's service. It is
+    // our own process (the peer check said so).
+    const qint64 pid = PeerPid(m_socket->socketDescriptor());
+    m_queue.clear();
+    m_unacked.clear();
+    m_completions.clear();
+    if (m_status.State == TState::Playing || m_status.State == TState::Paused)
+        SetStatus(TState::Stopped, PositionNow());
+    m_socket->abort();
+    if (pid > 0 && pid != QCoreApplication::applicationPid())
+        ::kill(pid_t(pid), SIGKILL);
 }
 
 void TServicePlayer::Flush()
