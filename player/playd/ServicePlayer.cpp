@@ -5,9 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLocalSocket>
-#include <QProcess>
 
 #include "fileio/PrivateSocket.h"
 
@@ -24,28 +22,6 @@ bool NeedsService(TMessageType type)
 }
 
 } // namespace
-
-QString DefaultServiceName()
-{
-    // The uid, never the environment; in a directory nobody else can enter.
-    const QString dir = PrivateSocketDirectory();
-    if (dir.isEmpty())
-        return {};
-    return dir + QStringLiteral("/Quellon-playd-") + QString::number(qulonglong(getuid()));
-}
-
-std::function<bool()> StartServiceProgram(const QString& program, const QStringList& arguments)
-{
-    return [program, arguments] {
-        QProcess process;
-        process.setProgram(program);
-        process.setArguments(arguments);
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        return process.startDetached();
-    };
-}
 
 TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
     : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this),
