@@ -29,7 +29,7 @@ qlnx_layer(qlnx_onlineui    ANY   qlnx_online)
 qlnx_layer(qlnx_lyricsui    ANY   qlnx_controls qlnx_lyrics qlnx_onlineui)
 qlnx_layer(qlnx_ui          ANY   qlnx_lyricsui qlnx_playback qlnx_settings qlnx_online qlnx_onlineui)
 qlnx_layer(qlnx_desktop     ANY   qlnx_playback qlnx_settings)
-qlnx_layer(qlnx_app         CORE  qlnx_base)
+qlnx_layer(qlnx_app         CORE  qlnx_base qlnx_fileio)
 # converter/: it uses nothing of the player, only common/.
 qlnx_layer(qlnxdc_convert   CORE  qlnx_base qlnx_text qlnx_fileio qlnx_discid)
 qlnx_layer(qlnxdc_ui        ANY   qlnxdc_convert)

@@ -5,6 +5,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include "fileio/PrivateSocket.h"
+
 namespace qlnx {
 
 namespace {
@@ -18,10 +20,11 @@ constexpr int ConnectTimeoutMs = 1000;
 
 QString TSingleInstance::DefaultName()
 {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = QString::number(qulonglong(getuid()));
-    return QStringLiteral("Quellon-") + user;
+    // The uid, never the environment: whoever we are, we meet only ourselves.
+    const QString dir = PrivateSocketDirectory();
+    if (dir.isEmpty())
+        return {};
+    return dir + QStringLiteral("/Quellon-") + QString::number(qulonglong(getuid()));
 }
 
 TSingleInstance::TSingleInstance(const QString& name, QObject* parent)
@@ -33,9 +36,15 @@ TSingleInstance::TSingleInstance(const QString& name, QObject* parent)
 
 bool TSingleInstance::HandOver()
 {
+    // Without a name of our own, or with the name held by something not ours, this start
+    // runs on its own: nothing of another user's is connected to or removed.
+    if (m_name.isEmpty() || InspectSocketName(m_name) == TSocketName::Foreign)
+        return false;
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (socket.waitForConnected(ConnectTimeoutMs)) {
+        if (!PeerIsUs(socket.socketDescriptor()))
+            return false;
         socket.write(RaiseRequest);
         socket.waitForBytesWritten(ConnectTimeoutMs);
         socket.disconnectFromServer();
@@ -57,6 +66,11 @@ bool TSingleInstance::Listening() const
 void TSingleInstance::Accept()
 {
     while (QLocalSocket* client = m_server->nextPendingConnection()) {
+        if (!PeerIsUs(client->socketDescriptor())) {
+            client->abort();
+            client->deleteLater();
+            continue;
+        }
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QLocalSocket::readyRead, this, [this, client] {
             // Any request means the same: come to the front.

@@ -8,8 +8,10 @@ class QLocalServer;
 namespace qlnx {
 
 // One running player per user: the first start listens under a name made of the product name
-// and the user; a later start connects, asks the running one to come to the front and ends
-// before it creates a window. A name left behind by a crash or a kill is taken over.
+// and the uid, in the user's private socket directory; a later start connects, asks the
+// running one to come to the front and ends before it creates a window. A socket of ours left
+// behind by a crash or a kill is taken over; a peer of another user is never spoken to, and
+// a name held by anything not ours is left alone.
 class TSingleInstance final : public QObject
 {
     Q_OBJECT

@@ -72,8 +72,9 @@ int main(int argc, char** argv)
     // close plays on; without it they play in this process.
     const QString playd = QCoreApplication::applicationDirPath() + QStringLiteral("/qlnx-playd");
     std::unique_ptr<TDiscPlayer> player;
-    if (QFileInfo(playd).isExecutable()) {
-        const QString name = DefaultServiceName();
+    // (Without a private place for its socket, nobody's service is trusted: plays stay here.)
+    const QString name = DefaultServiceName();
+    if (QFileInfo(playd).isExecutable() && !name.isEmpty()) {
         QStringList arguments{QStringLiteral("--socket"), name};
         if (test.OutputStallMs > 0)
             arguments << QStringLiteral("--stall-output") << QString::number(test.OutputStallMs);

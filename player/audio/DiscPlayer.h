@@ -29,7 +29,15 @@ struct TPlayedDisc
 class TDiscPlayer
 {
 public:
-    using TState = TPlaybackEngine::TState;
+    // Its own, apart from the engine's: what a player reports need not be how the engine in
+    // this process keeps it.
+    enum class TState
+    {
+        Idle, // nothing played yet, or forgotten
+        Playing,
+        Paused,
+        Stopped
+    };
     struct TStatus
     {
         TState State = TState::Idle;

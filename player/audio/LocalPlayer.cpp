@@ -23,9 +23,17 @@ void TLocalPlayer::Forget(const QString& path)
 TDiscPlayer::TStatus TLocalPlayer::Status()
 {
     const TPlaybackEngine::TStatus status = m_engine.Status();
-    if (status.State == TState::Idle)
-        return {};
-    return {status.State, m_disc, status.Position};
+    switch (status.State) {
+    case TPlaybackEngine::TState::Idle:
+        break;
+    case TPlaybackEngine::TState::Playing:
+        return {TState::Playing, m_disc, status.Position};
+    case TPlaybackEngine::TState::Paused:
+        return {TState::Paused, m_disc, status.Position};
+    case TPlaybackEngine::TState::Stopped:
+        return {TState::Stopped, m_disc, status.Position};
+    }
+    return {};
 }
 
 } // namespace qlnx

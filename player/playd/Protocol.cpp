@@ -107,14 +107,92 @@ TPlayedDisc ReadDisc(TReader& r)
     return disc;
 }
 
-template <typename E> E ReadEnum(TReader& r, std::initializer_list<E> allowed)
+// The bytes the wire carries for a play's state and result. They are fixed for good, whatever
+// becomes of the enums the programs keep in memory.
+enum class TWireState : quint8
 {
-    const auto value = E(r.Int<quint8>());
-    if (std::find(allowed.begin(), allowed.end(), value) == allowed.end()) {
-        r.Fail();
-        return *allowed.begin();
+    Idle = 0,
+    Playing = 1,
+    Paused = 2,
+    Stopped = 3
+};
+enum class TWireResult : quint8
+{
+    Successful = 1,
+    Superseded = 2,
+    Aborted = 4,
+    Failure = 8
+};
+
+TWireState ToWire(TDiscPlayer::TState state)
+{
+    switch (state) {
+    case TDiscPlayer::TState::Idle:
+        return TWireState::Idle;
+    case TDiscPlayer::TState::Playing:
+        return TWireState::Playing;
+    case TDiscPlayer::TState::Paused:
+        return TWireState::Paused;
+    case TDiscPlayer::TState::Stopped:
+        break;
     }
-    return value;
+    return TWireState::Stopped;
+}
+
+TWireResult ToWire(TNotifyResult result)
+{
+    switch (result) {
+    case TNotifyResult::Successful:
+        return TWireResult::Successful;
+    case TNotifyResult::Superseded:
+        return TWireResult::Superseded;
+    case TNotifyResult::Aborted:
+        return TWireResult::Aborted;
+    case TNotifyResult::Failure:
+        break;
+    }
+    return TWireResult::Failure;
+}
+
+// A byte that is none of the wire's values breaks the stream.
+TDiscPlayer::TState ReadState(TReader& r)
+{
+    switch (TWireState(r.Int<quint8>())) {
+    case TWireState::Idle:
+        return TDiscPlayer::TState::Idle;
+    case TWireState::Playing:
+        return TDiscPlayer::TState::Playing;
+    case TWireState::Paused:
+        return TDiscPlayer::TState::Paused;
+    case TWireState::Stopped:
+        return TDiscPlayer::TState::Stopped;
+    }
+    r.Fail();
+    return TDiscPlayer::TState::Idle;
+}
+
+TNotifyResult ReadResult(TReader& r)
+{
+    switch (TWireResult(r.Int<quint8>())) {
+    case TWireResult::Successful:
+        return TNotifyResult::Successful;
+    case TWireResult::Superseded:
+        return TNotifyResult::Superseded;
+    case TWireResult::Aborted:
+        return TNotifyResult::Aborted;
+    case TWireResult::Failure:
+        return TNotifyResult::Failure;
+    }
+    r.Fail();
+    return TNotifyResult::Failure;
+}
+
+// Whether [from, to) lies on the disc, from its start to its lead-out, on whole sample frames.
+bool OnDisc(const TPlayedDisc& disc, qint64 from, qint64 to)
+{
+    const qint64 end = qint64(std::max(disc.Toc.LeadOut, 0)) * BytesPerSector;
+    return from >= 0 && to >= 0 && from <= end && to <= end && from % BytesPerSampleFrame == 0 &&
+           to % BytesPerSampleFrame == 0;
 }
 
 } // namespace
@@ -156,7 +234,7 @@ QByteArray EncodeFrame(const TMessage& m)
         break;
     case TMessageType::Status:
         w.Int(m.Seq);
-        w.Int(quint8(m.State));
+        w.Int(quint8(ToWire(m.State)));
         WriteDisc(w, m.Disc);
         w.Int(m.Position);
         w.Int(m.To);
@@ -164,7 +242,7 @@ QByteArray EncodeFrame(const TMessage& m)
         break;
     case TMessageType::Completion:
         w.Int(m.PlayId);
-        w.Int(quint8(m.Result));
+        w.Int(quint8(ToWire(m.Result)));
         break;
     }
     const QByteArray payload = w.Take();
@@ -211,8 +289,7 @@ std::optional<TMessage> DecodeMessage(const QByteArray& payload)
         break;
     case TMessageType::Status:
         m.Seq = r.Int<quint32>();
-        m.State = ReadEnum(r, {TDiscPlayer::TState::Idle, TDiscPlayer::TState::Playing,
-                               TDiscPlayer::TState::Paused, TDiscPlayer::TState::Stopped});
+        m.State = ReadState(r);
         m.Disc = ReadDisc(r);
         m.Position = r.Int<qint64>();
         m.To = r.Int<qint64>();
@@ -220,8 +297,7 @@ std::optional<TMessage> DecodeMessage(const QByteArray& payload)
         break;
     case TMessageType::Completion:
         m.PlayId = r.Int<quint32>();
-        m.Result = ReadEnum(r, {TNotifyResult::Successful, TNotifyResult::Superseded,
-                                TNotifyResult::Aborted, TNotifyResult::Failure});
+        m.Result = ReadResult(r);
         break;
     default:
         return std::nullopt;
@@ -229,6 +305,18 @@ std::optional<TMessage> DecodeMessage(const QByteArray& payload)
     if (!r.Whole())
         return std::nullopt;
     return m;
+}
+
+bool Runnable(const TMessage& play)
+{
+    return OnDisc(play.Disc, play.From, play.To);
+}
+
+bool Plausible(const TMessage& status)
+{
+    // An idle service has no disc to measure by.
+    return status.State == TDiscPlayer::TState::Idle ||
+           OnDisc(status.Disc, status.Position, status.To);
 }
 
 TFrameReader::TResult TFrameReader::Next(TMessage& message)

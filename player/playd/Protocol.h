@@ -63,6 +63,14 @@ QByteArray EncodeFrame(const TMessage& message);
 // A message from the bytes of one frame (without its length); none when they are not one.
 std::optional<TMessage> DecodeMessage(const QByteArray& payload);
 
+// Whether a Play asks for what can be played: [From, To) within the disc, from 0 to its
+// lead-out, on whole sample frames (an empty or backward range ends at once). The service
+// fails any other with a Failure completion.
+bool Runnable(const TMessage& play);
+// Whether a Status speaks of positions on its disc; a service that sends another is not
+// listened to.
+bool Plausible(const TMessage& status);
+
 // Takes the bytes of a stream as they come and hands out whole messages.
 class TFrameReader
 {

@@ -1,11 +1,13 @@
 #include "playd/ServicePlayer.h"
 
+#include <csignal>
+
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLocalSocket>
-#include <QProcess>
+
+#include "fileio/PrivateSocket.h"
 
 namespace qlnx {
 
@@ -21,35 +23,13 @@ bool NeedsService(TMessageType type)
 
 } // namespace
 
-QString DefaultServiceName()
-{
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = QString::number(qulonglong(getuid()));
-    const QString name = QStringLiteral("Quellon-playd-") + user;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.startsWith(u'/') && QFileInfo(runtime).isDir())
-        return runtime + u'/' + name;
-    return name;
-}
-
-std::function<bool()> StartServiceProgram(const QString& program, const QStringList& arguments)
-{
-    return [program, arguments] {
-        QProcess process;
-        process.setProgram(program);
-        process.setArguments(arguments);
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        return process.startDetached();
-    };
-}
-
 TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
     : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this),
-      m_greeting(this)
+      m_greeting(this), m_silence(this)
 {
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(m_setup.SilenceTimeoutMs);
+    connect(&m_silence, &QTimer::timeout, this, &TServicePlayer::Hung);
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryMs);
     connect(&m_retry, &QTimer::timeout, this, &TServicePlayer::Connect);
@@ -76,11 +56,26 @@ void TServicePlayer::Connect()
 {
     m_reader = TFrameReader();
     m_socket->abort();
+    // Whatever holds the name and is not ours is never connected to.
+    if (InspectSocketName(m_setup.SocketName) == TSocketName::Foreign) {
+        m_nameTaken = true;
+        QMetaObject::invokeMethod(this, &TServicePlayer::ConnectFailed, Qt::QueuedConnection);
+        return;
+    }
     m_socket->connectToServer(m_setup.SocketName);
 }
 
 void TServicePlayer::Connected_()
 {
+    if (!PeerIsUs(m_socket->socketDescriptor())) {
+        // Another user's listener at our name: not a word is sent to it.
+        m_nameTaken = true;
+        const TLink was = m_link;
+        m_socket->abort();
+        m_link = was;
+        ConnectFailed();
+        return;
+    }
     m_link = TLink::Greeting;
     m_greeting.start();
     TMessage hello;
@@ -91,6 +86,8 @@ void TServicePlayer::Connected_()
 
 void TServicePlayer::ConnectFailed()
 {
+    if (m_link != TLink::Looking && m_link != TLink::Starting)
+        return;
     if (m_link == TLink::Looking) {
         // Nothing plays: what the player knows is all there is.
         m_link = TLink::Absent;
@@ -100,8 +97,9 @@ void TServicePlayer::ConnectFailed()
             NeedService();
         return;
     }
-    // A service started a moment ago may not listen yet.
-    if (m_started.elapsed() < m_setup.StartTimeoutMs)
+    // A service started a moment ago may not listen yet; a name taken by someone else will
+    // not come free by waiting.
+    if (!m_nameTaken && m_started.elapsed() < m_setup.StartTimeoutMs)
         m_retry.start();
     else
         GiveUp();
@@ -113,6 +111,7 @@ void TServicePlayer::Disconnected()
     m_link = TLink::Absent;
     m_reader = TFrameReader();
     m_greeting.stop();
+    m_silence.stop();
     if (was == TLink::Looking || was == TLink::Starting)
         return; // a failed connect, handled as such
     // Whatever plays, it is nothing to pick up any more.
@@ -165,7 +164,10 @@ void TServicePlayer::Handle(const TMessage& m)
             return;
         }
         m_greeting.stop();
-        m_pid = m.Pid;
+        // The kernel's word for who answered, over the service's own.
+        m_pid = PeerPid(m_socket->socketDescriptor());
+        if (m_pid == 0)
+            m_pid = m.Pid;
         if (m.Version != m_setup.Version) {
             m_link = TLink::Foreign;
             m_settled = true; // what it plays is not ours to pick up
@@ -181,9 +183,16 @@ void TServicePlayer::Handle(const TMessage& m)
     case TMessageType::Status: {
         if (m_link != TLink::Ready)
             return;
+        if (!Plausible(m)) {
+            m_socket->abort();
+            return;
+        }
         const qsizetype handled = std::count_if(m_unacked.cbegin(), m_unacked.cend(),
                                                 [&m](const TMessage& u) { return u.Seq <= m.Seq; });
         m_unacked.remove(0, handled);
+        // It speaks: the silence is counted from now.
+        m_silence.stop();
+        WatchSilence();
         m_settled = true;
         // Older than what was asked since: what was asked stands until it is answered.
         if (!m_unacked.isEmpty() || !m_queue.isEmpty())
@@ -191,6 +200,7 @@ void TServicePlayer::Handle(const TMessage& m)
         m_status.Disc = m.Disc;
         m_end = m.To;
         SetStatus(m.State, m.Position);
+        WatchSilence();
         return;
     }
     case TMessageType::Completion: {
@@ -213,6 +223,34 @@ void TServicePlayer::Write(const TMessage& message)
     m_socket->write(EncodeFrame(message));
     if (message.Type != TMessageType::Retire)
         m_unacked.append(message);
+    if (!m_silence.isActive())
+        WatchSilence();
+}
+
+void TServicePlayer::WatchSilence()
+{
+    if (m_link == TLink::Ready && (m_status.State == TState::Playing || !m_unacked.isEmpty()))
+        m_silence.start();
+    else
+        m_silence.stop();
+}
+
+void TServicePlayer::Hung()
+{
+    if (m_link != TLink::Ready)
+        return;
+    // Silent while it should speak: whatever it plays is over for us, as if it had been
+    // killed, and it is ended so that its name is free for the next Play's service. It is
+    // our own process (the peer check said so).
+    const qint64 pid = PeerPid(m_socket->socketDescriptor());
+    m_queue.clear();
+    m_unacked.clear();
+    m_completions.clear();
+    if (m_status.State == TState::Playing || m_status.State == TState::Paused)
+        SetStatus(TState::Stopped, PositionNow());
+    m_socket->abort();
+    if (pid > 0 && pid != QCoreApplication::applicationPid())
+        ::kill(pid_t(pid), SIGKILL);
 }
 
 void TServicePlayer::Flush()
@@ -243,12 +281,17 @@ void TServicePlayer::NeedService()
         retire.Type = TMessageType::Retire;
         Write(retire);
         m_link = TLink::Retiring;
+        // One that does not go is not waited for forever.
+        m_greeting.start();
         return;
     }
     if (m_link != TLink::Absent)
         return;
-    // A service that dies before it answers is not started again and again.
-    if (!m_setup.Start || ++m_starts > MaxStarts || !m_setup.Start()) {
+    // A service that dies before it answers is not started again and again, and none is
+    // started at a name held by someone else: the play fails, to be tried again later.
+    const bool taken = std::exchange(m_nameTaken, false) ||
+                       InspectSocketName(m_setup.SocketName) == TSocketName::Foreign;
+    if (taken || !m_setup.Start || ++m_starts > MaxStarts || !m_setup.Start()) {
         m_starts = 0;
         GiveUp();
         return;

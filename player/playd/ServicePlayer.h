@@ -27,6 +27,9 @@ struct TServiceSetup
     // waited for to answer.
     int StartTimeoutMs = 5000;
     int GreetingTimeoutMs = 2000;
+    // A service that reports nothing this long while it plays or has requests to answer is
+    // hung (it reports every half second while playing).
+    int SilenceTimeoutMs = 2000;
 };
 
 // Plays through the playback service, so that a play goes on after the player has ended.
@@ -37,8 +40,10 @@ struct TServiceSetup
 // running play's position moves on with the clock. A service that goes away while requests
 // were on their way is started again and asked again; one that goes away otherwise (killed,
 // crashed, or ended when idle) leaves the play Stopped where it was last heard of, and no
-// completion is made up for it. A service of another version is asked to retire when a play
-// needs the socket.
+// completion is made up for it; one that falls silent (hung, stopped) is taken for gone the
+// same way and ended. A service of another version is asked to retire when a play
+// needs the socket. A peer of another user, or anything not ours at the name, is never spoken
+// to: a play that needs the service then fails.
 class TServicePlayer final : public QObject, public TDiscPlayer
 {
     Q_OBJECT
@@ -86,6 +91,8 @@ private:
     void Flush();
     void NeedService();
     void GiveUp();
+    void WatchSilence();
+    void Hung();
     qint64 PositionNow() const;
     void SetStatus(TState state, qint64 position);
 
@@ -93,12 +100,14 @@ private:
     QLocalSocket* m_socket;
     QTimer m_retry;
     QTimer m_greeting;
+    QTimer m_silence;
     QElapsedTimer m_started;
     TFrameReader m_reader;
     TLink m_link = TLink::Looking;
     bool m_settled = false;
     qint64 m_pid = 0;
-    int m_starts = 0; // services started since one last answered
+    int m_starts = 0;         // services started since one last answered
+    bool m_nameTaken = false; // found the name held by what is not ours
 
     QList<TMessage> m_queue;   // not sent yet
     QList<TMessage> m_unacked; // sent, not known to be handled
@@ -112,8 +121,8 @@ private:
     std::chrono::steady_clock::time_point m_statusAt;
 };
 
-// The service's rendezvous: product and user, in the user's runtime directory when there is
-// one (private to the user), like the single-instance rendezvous otherwise.
+// The service's rendezvous: product and uid, in the user's private socket directory (see
+// PrivateSocketDirectory); empty when there is none.
 QString DefaultServiceName();
 
 // Starts the service program detached from the player (a session of its own, no terminal),

@@ -1,11 +1,25 @@
 #include "service/PlaybackService.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 
+#include "fileio/PrivateSocket.h"
+
 namespace qlnx {
+
+namespace {
+
+// Players at once: a handful in practice; the cap keeps a flood from using up descriptors.
+constexpr std::size_t MaxClients = 32;
+
+} // namespace
 
 struct TPlaybackService::TClient
 {
@@ -32,20 +46,31 @@ TPlaybackService::TPlaybackService(TServiceConfig config, QObject* parent)
 TPlaybackService::~TPlaybackService()
 {
     m_player.Shutdown(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    // The socket goes while the lock still says it is ours; then the lock.
+    m_server->close();
+    if (m_lock >= 0)
+        ::close(m_lock);
 }
 
 bool TPlaybackService::Listen()
 {
-    if (!m_server->listen(m_config.SocketName)) {
-        QLocalSocket probe;
-        probe.connectToServer(m_config.SocketName);
-        if (probe.waitForConnected(500))
-            return false;
-        // A socket left by a service that died.
-        QLocalServer::removeServer(m_config.SocketName);
-        if (!m_server->listen(m_config.SocketName))
-            return false;
+    // The name is ours while we hold its lock: a second service never takes it from a live
+    // one, and what is at the name under the lock is left by one that is gone.
+    const QString& name = m_config.SocketName;
+    if (InspectSocketName(name) == TSocketName::Foreign)
+        return false;
+    m_lock = ::open(QFile::encodeName(name + QStringLiteral(".lock")).constData(),
+                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lock < 0 || ::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
+        if (m_lock >= 0)
+            ::close(m_lock);
+        m_lock = -1;
+        return false;
     }
+    if (InspectSocketName(name) == TSocketName::Ours)
+        QLocalServer::removeServer(name);
+    if (!m_server->listen(name))
+        return false;
     UpdateIdle();
     return true;
 }
@@ -53,6 +78,13 @@ bool TPlaybackService::Listen()
 void TPlaybackService::Accept()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        // Another user's process is not served, and past the cap nobody is: the service
+        // never runs out of descriptors for its own socket.
+        if (!PeerIsUs(socket->socketDescriptor()) || m_clients.size() >= MaxClients) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         auto client = std::make_unique<TClient>();
         client->Socket = socket;
         m_clients.push_back(std::move(client));
@@ -190,7 +222,8 @@ void TPlaybackService::Handle(TClient& client, const TMessage& m)
     }
     switch (m.Type) {
     case TMessageType::Play:
-        if (const auto disc = OpenDisc(m.Disc)) {
+        // A range off the disc or between sample frames would never end: it fails.
+        if (const auto disc = Runnable(m) ? OpenDisc(m.Disc) : nullptr) {
             m_playId = m.PlayId;
             m_end = m.To;
             m_player.Play(m.Disc, disc, m.From, m.To, Completion(client, m.PlayId));
@@ -233,6 +266,9 @@ void TPlaybackService::End()
     // Nobody new gets through to a service on its way out: a player that asks now starts the
     // next one, and asks it again what this one did not answer.
     m_server->close();
+    // Its name is free for the next one from now on.
+    if (m_lock >= 0)
+        ::close(std::exchange(m_lock, -1));
     Q_EMIT Finished();
 }
 

@@ -42,7 +42,7 @@ public:
     ~TPlaybackService() override;
 
     // Listens at the socket name, taking it over from a service that is gone; false when a
-    // live service answers there.
+    // live service holds it (its lock) or something not ours is there.
     bool Listen();
     // Something plays, or waits for its player: the service is not about to end.
     bool Busy() const { return !m_idleTimer.isActive(); }
@@ -78,6 +78,7 @@ private:
     TPlayedDisc m_discIdentity;
     quint32 m_playId = 0;
     qint64 m_end = 0;
+    int m_lock = -1; // the name's lock file, held while the service lives
 };
 
 } // namespace qlnx

@@ -1,16 +1,20 @@
 #include <csignal>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
+#include "support/Stranger.h"
 
 using namespace qlnx;
 
@@ -59,6 +63,29 @@ private Q_SLOTS:
         QVERIFY(next.Listening());
         TSingleInstance later(name);
         QVERIFY(later.HandOver());
+    }
+
+    void aNameNotOursIsLeftAlone()
+    {
+        // A file at the name: this start runs on its own and leaves it be.
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("file"));
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        TSingleInstance beside(file);
+        QVERIFY(!beside.HandOver());
+        QVERIFY(QFileInfo(file).isFile());
+
+        if (::getuid() != 0)
+            QSKIP("another user's listener needs a test run as root");
+        // Another user listening at the name is neither asked to come forward nor removed.
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        const QString squatted = dir.filePath(QStringLiteral("squatted"));
+        TStranger listener(TStranger::TRole::Listen, squatted);
+        QTRY_COMPARE(listener.Told(), QByteArray("r"));
+        TSingleInstance mine(squatted);
+        QVERIFY(!mine.HandOver());
+        QVERIFY(QFileInfo::exists(squatted));
+        QCOMPARE(listener.Told(), QByteArray("r"));
     }
 
     void aPoliteStopSignalArrivesOnTheEventLoop()

@@ -32,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto again = DecodeMessage(frame.mid(4));
         QLNX_FUZZ_CHECK(again && *again == message);
         QLNX_FUZZ_CHECK(EncodeFrame(*again) == frame);
+        // Whatever the numbers, a play the service would run stays on its disc.
+        if (message.Type == TMessageType::Play && Runnable(message))
+            QLNX_FUZZ_CHECK(message.From >= 0 && message.To >= 0 && message.From % 4 == 0 &&
+                            message.To / 2352 <= message.Disc.Toc.LeadOut);
+        if (message.Type == TMessageType::Status)
+            (void)Plausible(message);
     }
     if (result == TFrameReader::TResult::Broken)
         QLNX_FUZZ_CHECK(reader.Next(message) == TFrameReader::TResult::Broken);

@@ -1,10 +1,18 @@
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <csignal>
 
+#include <cstring>
+#include <limits>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
@@ -15,6 +23,7 @@
 #include "playd/ServicePlayer.h"
 #include "service/PlaybackService.h"
 #include "support/CaptureOutput.h"
+#include "support/Stranger.h"
 #include "support/TestImage.h"
 
 using namespace qlnx;
@@ -242,6 +251,39 @@ private Q_SLOTS:
         host.Run(1100);
         QTRY_COMPARE(client.Results, QList<TNotifyResult>{TNotifyResult::Successful});
 
+        // A client of ours writing its own frames: a play off the disc or between sample
+        // frames fails at once and leaves nothing playing.
+        QLocalSocket crafted;
+        crafted.connectToServer(name);
+        QVERIFY(crafted.waitForConnected(1000));
+        TMessage hello;
+        hello.Type = TMessageType::Hello;
+        crafted.write(EncodeFrame(hello));
+        const qint64 leadOut = qint64(m_disc.Toc.LeadOut) * 2352;
+        const QList<std::pair<qint64, qint64>> ranges = {
+            {std::numeric_limits<qint64>::min(), 2352}, {0, 2354}, {-2352, 2352}, {0, leadOut + 4}};
+        for (const auto& [from, to] : ranges) {
+            TMessage play;
+            play.Type = TMessageType::Play;
+            play.PlayId = quint32(100 + from % 7);
+            play.Disc = m_disc;
+            play.From = from;
+            play.To = to;
+            crafted.write(EncodeFrame(play));
+        }
+        TFrameReader reader;
+        QList<TNotifyResult> failed;
+        QObject::connect(&crafted, &QLocalSocket::readyRead, [&] {
+            reader.Append(crafted.readAll());
+            TMessage m;
+            while (reader.Next(m) == TFrameReader::TResult::Message)
+                if (m.Type == TMessageType::Completion)
+                    failed.append(m.Result);
+        });
+        QTRY_COMPARE(failed, QList<TNotifyResult>(ranges.size(), TNotifyResult::Failure));
+        QCOMPARE(client.State(), TState::Stopped);
+        QVERIFY(!host.Service->Busy());
+
         // A service that never comes up: the play fails, nothing waits for ever.
         int starts = 0;
         TServicePlayer lonely({.SocketName = NewName(),
@@ -262,6 +304,52 @@ private Q_SLOTS:
         QTRY_VERIFY(waiting.Settled());
         QVERIFY(!waiting.Connected());
         QCOMPARE(waiting.Status().State, TState::Idle);
+    }
+
+    void nobodyElsesSockets()
+    {
+        // What is at the name and not ours is never spoken to, waited for, or removed: the
+        // play fails at once.
+        const auto failsAt = [this](const QString& name) {
+            TServiceHost host(name);
+            TClient client(host);
+            QTRY_VERIFY(client.Player->Settled());
+            client.Player->Play(m_disc, nullptr, 0, 2352 * 75, client.Done());
+            QTRY_COMPARE(client.Results, QList<TNotifyResult>{TNotifyResult::Failure});
+            QCOMPARE(host.Starts, 0);
+            QCOMPARE(client.State(), TState::Stopped);
+            QVERIFY(QFileInfo::exists(name) || QFileInfo(name).isSymLink());
+        };
+        const QString file = NewName();
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        failsAt(file);
+        const QString dir = NewName();
+        QVERIFY(QDir().mkdir(dir));
+        failsAt(dir);
+        const QString link = NewName();
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("nowhere")), link));
+        failsAt(link);
+
+        if (::getuid() != 0)
+            QSKIP("another user's sockets need a test run as root");
+        QTemporaryDir shared;
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0777) == 0);
+        // Another user listening at the name hears nothing.
+        const QString squatted = shared.filePath(QStringLiteral("squatted"));
+        TStranger listener(TStranger::TRole::Listen, squatted);
+        QTRY_COMPARE(listener.Told(), QByteArray("r"));
+        failsAt(squatted);
+        QCOMPARE(listener.Told(), QByteArray("r"));
+
+        // Another user's process is not served.
+        TServiceHost host(shared.filePath(QStringLiteral("service")));
+        QVERIFY(host.Start());
+        // (Open to anyone, so that only the peer check stands in the way.)
+        QVERIFY(::chmod(QFile::encodeName(host.Name).constData(), 0777) == 0);
+        TMessage hello;
+        hello.Type = TMessageType::Hello;
+        TStranger caller(TStranger::TRole::Connect, host.Name, EncodeFrame(hello));
+        QTRY_COMPARE(caller.Told(), QByteArray("d"));
     }
 
     void aDiscNotInItsDriveIsNotPlayed()
