@@ -60,7 +60,7 @@ private Q_SLOTS:
                                                         "  TRACK 03 AUDIO\n"
                                                         "    INDEX 01 00:07:30\n"));
         QVERIFY(sheet);
-        QCOMPARE(sheet->DataFile, QStringLiteral("disc.bin"));
+        QCOMPARE(sheet->Files, (QList<TSheetFile>{{QStringLiteral("disc.bin"), TFileKind::Raw}}));
         QCOMPARE(Starts(*sheet), (QList<qint32>{0, 255, 555}));
         QCOMPARE(sheet->Extents, (TExtents{{0, 225, 0, 2352, 0},
                                            {225, 330, 225 * Raw, 2352, 0},
@@ -134,7 +134,7 @@ private Q_SLOTS:
                                                         "    TITLE Second\r\n"
                                                         "    INDEX 01 00:10:00\r\n"));
         QVERIFY(sheet);
-        QCOMPARE(sheet->DataFile, QStringLiteral("Demo Disc.BIN"));
+        QCOMPARE(sheet->Files.at(0).Name, QStringLiteral("Demo Disc.BIN"));
         QCOMPARE(sheet->Title, QStringLiteral("Demo Disc"));
         QCOMPARE(sheet->Performer, QStringLiteral("The Band"));
         QCOMPARE(sheet->Tracks.at(0).Title, QStringLiteral("First"));
@@ -163,10 +163,10 @@ private Q_SLOTS:
         QTest::newRow("FILE after TRACK")
             << QStringLiteral("TRACK 01 AUDIO\nFILE a.bin BINARY\nINDEX 01 00:00:00\n");
         QTest::newRow("no tracks") << QStringLiteral("FILE a.bin BINARY\n");
-        QTest::newRow("WAVE") << QStringLiteral(
-            "FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+        QTest::newRow("MP3") << QStringLiteral(
+            "FILE \"a.mp3\" MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
         QTest::newRow("FILE without type") << QStringLiteral("FILE \"a.bin\"\n");
-        QTest::newRow("two files")
+        QTest::newRow("second file not measured")
             << head + QStringLiteral("INDEX 01 00:00:00\nFILE b.bin BINARY\nTRACK 02 AUDIO\n"
                                      "INDEX 01 00:00:00\n");
         QTest::newRow("no INDEX 01") << head + QStringLiteral("INDEX 00 00:00:00\n");
@@ -197,7 +197,10 @@ private Q_SLOTS:
             << head + QStringLiteral("INDEX 01 00:00:00\nPREGAP 00:02:00\n");
         QTest::newRow("negative PREGAP")
             << head + QStringLiteral("PREGAP -00:02:00\nINDEX 01 00:00:00\n");
-        QTest::newRow("POSTGAP") << head + QStringLiteral("INDEX 01 00:00:00\nPOSTGAP 00:02:00\n");
+        QTest::newRow("POSTGAP before INDEX")
+            << head + QStringLiteral("POSTGAP 00:02:00\nINDEX 01 00:00:00\n");
+        QTest::newRow("INDEX after POSTGAP")
+            << head + QStringLiteral("INDEX 01 00:00:00\nPOSTGAP 00:02:00\nINDEX 02 00:01:00\n");
     }
     void cueRefused()
     {
@@ -222,7 +225,8 @@ private Q_SLOTS:
                                         "TRACK AUDIO\nFILE \"data.bin\" 0 00:02:00\n"
                                         "TRACK AUDIO\nFILE \"data.bin\" 00:02:00 00:02:00\n"));
         QVERIFY(sheet);
-        QCOMPARE(sheet->DataFile, QStringLiteral("data.bin"));
+        QCOMPARE(sheet->Files,
+                 (QList<TSheetFile>{{QStringLiteral("data.bin"), TFileKind::RawOrAudio}}));
         QCOMPARE(Starts(*sheet), (QList<qint32>{0, 150}));
         QCOMPARE(sheet->Extents, (TExtents{{0, 150, 0, 2352, 0}, {150, 150, 150 * Raw, 2352, 0}}));
         // The lead-out is where the sheet ends, whatever the file's size beyond the last track's
@@ -298,9 +302,6 @@ private Q_SLOTS:
         QTest::newRow("name not quoted") << track + QStringLiteral("FILE a.bin 0\n");
         QTest::newRow("empty name") << track + QStringLiteral("FILE \"\" 0\n");
         QTest::newRow("standard input") << track + QStringLiteral("FILE \"-\" 0\n");
-        QTest::newRow("WAVE file") << track + QStringLiteral("AUDIOFILE \"a.WAV\" 0\n");
-        QTest::newRow("two files")
-            << track + QStringLiteral("FILE \"a.bin\" 0 00:01:00\nFILE \"b.bin\" 0\n");
         QTest::newRow("data after the file's end")
             << track + QStringLiteral("FILE \"a.bin\" 0\nTRACK AUDIO\nFILE \"a.bin\" 0\n");
         QTest::newRow("unterminated string") << track + QStringLiteral("FILE \"a.bin 0\n");
