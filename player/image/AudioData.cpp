@@ -88,7 +88,7 @@ std::optional<TAudioHeader> ParseWave(const QByteArray& head, QString* why)
                 Fail(why, QStringLiteral("the WAV file holds no PCM (format %1)").arg(tag));
                 return std::nullopt;
             }
-            if (!CheckFormat(Le32(f + 4), Le16(f + 14), Le16(f), why))
+            if (!CheckFormat(Le32(f + 4), Le16(f + 14), Le16(f + 2), why))
                 return std::nullopt;
             format = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {

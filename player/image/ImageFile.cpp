@@ -132,8 +132,8 @@ std::unique_ptr<TImageFile> TImageFile::Open(const QString& sheetPath, QString* 
     }
     auto layout = LayOutImage(*sheet, sizes);
     if (!layout)
-        return fail(QStringLiteral("the sheet makes no disc on its files (a track lies beyond "
-                                   "a file's end)"));
+        return fail(QStringLiteral("the sheet's files are shorter than its times say, or it "
+                                   "makes no disc"));
     if (!sheet->DiscId.isEmpty()) {
         const QString read =
             QStringLiteral("%1").arg(FreedbId(layout->Toc), 8, 16, QLatin1Char('0'));
