@@ -68,6 +68,19 @@ QString TPlaybackController::DriveHint(int index) const
     return parts.join(u' ');
 }
 
+bool TPlaybackController::OpenImage(const QString& path)
+{
+    const std::optional<QString> label = m_device.AddImageDrive(path);
+    if (!label)
+        return false;
+    m_drives = m_device.EnumerateCdDrives();
+    m_display.SetDriveList(m_drives);
+    const int index = int(m_drives.indexOf(*label));
+    m_display.SetDriveItemIndex(index);
+    OpenDrive(index);
+    return true;
+}
+
 bool TPlaybackController::OpenDrive(int index)
 {
     const QString drive = index >= 0 && index < m_drives.size() ? m_drives.at(index) : QString();
