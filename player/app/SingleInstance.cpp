@@ -31,11 +31,14 @@ TSingleInstance::TSingleInstance(const QString& name, QObject* parent)
     connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::Accept);
 }
 
-bool TSingleInstance::HandOver()
+bool TSingleInstance::HandOver(const QString& openPath)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (socket.waitForConnected(ConnectTimeoutMs)) {
+        // A path is one line: one holding a line break is not handed over.
+        if (!openPath.isEmpty() && !openPath.contains(u'\n'))
+            socket.write(QByteArrayLiteral("open ") + openPath.toUtf8() + '\n');
         socket.write(RaiseRequest);
         socket.waitForBytesWritten(ConnectTimeoutMs);
         socket.disconnectFromServer();
@@ -59,9 +62,14 @@ void TSingleInstance::Accept()
     while (QLocalSocket* client = m_server->nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QLocalSocket::readyRead, this, [this, client] {
-            // Any request means the same: come to the front.
-            if (client->readAll().contains('\n'))
+            // "open <path>" lines ask to open an image; any complete request also means: come
+            // to the front.
+            while (client->canReadLine()) {
+                const QByteArray line = client->readLine().chopped(1);
+                if (line.startsWith("open ") && line.size() > 5)
+                    Q_EMIT OpenRequested(QString::fromUtf8(line.mid(5)));
                 Q_EMIT RaiseRequested();
+            }
         });
     }
 }

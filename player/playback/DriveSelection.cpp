@@ -77,7 +77,8 @@ bool TPlaybackController::OpenImage(const QString& path)
     m_display.SetDriveList(m_drives);
     const int index = int(m_drives.indexOf(*label));
     m_display.SetDriveItemIndex(index);
-    OpenDrive(index);
+    // As a drive the user chose: not overruled by the start-up probe.
+    DriveComboChange(index);
     return true;
 }
 

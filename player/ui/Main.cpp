@@ -161,6 +161,7 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::FontClick, this, &TQLNXMainForm::ChangeFontClick);
     connect(menu, &TMainMenu::MinimizeClick, this, &TQLNXMainForm::MinimizeClick);
     connect(menu, &TMainMenu::DataEditClick, this, &TQLNXMainForm::DataEditClick);
+    connect(menu, &TMainMenu::OpenImageClick, this, &TQLNXMainForm::OpenImageClick);
     connect(menu, &TMainMenu::ProgramEditClick, this, &TQLNXMainForm::ProgramEditClick);
     connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);
     connect(menu, &TMainMenu::LyricsEditClick, this, &TQLNXMainForm::LyricsEditClick);

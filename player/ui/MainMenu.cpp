@@ -59,6 +59,8 @@ TMainMenu::TMainMenu(TPlaybackController& controller, QWidget* parent)
     connect(m_dataEdit, &QAction::triggered, this, &TMainMenu::DataEditClick);
     connect(m_lyricsEdit, &QAction::triggered, this, &TMainMenu::LyricsEditClick);
     connect(m_programEdit, &QAction::triggered, this, &TMainMenu::ProgramEditClick);
+    connect(m_menu->addAction(QStringLiteral("&Open Image...")), &QAction::triggered, this,
+            &TMainMenu::OpenImageClick);
     EnableEditors(false);
     m_menu->addSeparator();
 

@@ -53,6 +53,7 @@ Q_SIGNALS:
     void InvertTextClick();
     void FontClick();
     void DataEditClick();
+    void OpenImageClick();
     void LyricsEditClick();
     void ProgramEditClick();
     void AboutClick();

@@ -4,6 +4,8 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "controls/AndPanel.h"
@@ -124,6 +126,29 @@ std::optional<QString> TQLNXMainForm::SaveSettings()
     s.CdText = m_cdTextSetting;
     TIniFile ini(SettingsFileName(m_programDir));
     return WriteSettings(ini, s);
+}
+
+void TQLNXMainForm::OpenImage(const QString& path)
+{
+    TIniFile ini(SettingsFileName(m_programDir));
+    if (RememberDriveImage(ini, m_programDir, path))
+        ini.Save();
+    m_controller->OpenImage(QFileInfo(path).absoluteFilePath());
+}
+
+void TQLNXMainForm::OpenImageClick()
+{
+    const QString section = QStringLiteral("Drives");
+    const QString key = QStringLiteral("OpenFolder");
+    const QString folder = TIniFile(SettingsFileName(m_programDir)).ReadString(section, key, {});
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open Image"), folder,
+                                                      QStringLiteral("Disc images (*.cue *.toc)"));
+    if (path.isEmpty())
+        return;
+    TIniFile ini(SettingsFileName(m_programDir));
+    ini.WriteString(section, key, QFileInfo(path).absolutePath());
+    ini.Save();
+    OpenImage(path);
 }
 
 void TQLNXMainForm::SetMainFontColor(TColor color)

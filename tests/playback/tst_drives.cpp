@@ -36,8 +36,11 @@ private Q_SLOTS:
         rig.Drive.AddDrive(QStringLiteral("sr0"));
         rig.Drive.InsertDisc(0, TSimDisc::Audio({60}, 0xD));
         rig.Drive.ImageDiscs.insert(QStringLiteral("/m/album.cue"), TSimDisc::Audio({30, 30}, 0xA));
+        rig.Drive.SetSettled(false);
         rig.Controller.Startup(1);
         QVERIFY(rig.Controller.OpenImage(QStringLiteral("/m/album.cue")));
+        rig.Drive.SetSettled(true);
+        rig.Ticks(2);
         QCOMPARE(rig.Display.DriveList, (QStringList{"sr0", "album.cue"}));
         QCOMPARE(rig.Controller.DriveIndex(), 1);
         QCOMPARE(rig.Display.DriveItem, 1);
