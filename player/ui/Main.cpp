@@ -42,6 +42,7 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
       m_menu(new TMainMenu(*m_controller, this)), m_programDir(programDir)
 {
     setWindowTitle(QStringLiteral("QLNX"));
+    setAcceptDrops(true); // a disc image dropped on the window is opened
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(13);
     setFont(formFont);
