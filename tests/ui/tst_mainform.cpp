@@ -270,6 +270,7 @@ private Q_SLOTS:
                               "&Data Edit",
                               "&Lyrics Edit",
                               "&Program Edit",
+                              "&Open Image...",
                               "-",
                               "Stay on &Top",
                               "L&yrics Form(O&n|O&ff|&Depend)",
