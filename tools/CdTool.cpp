@@ -7,7 +7,8 @@
 //
 // Disc images come from the settings file's section "Drives", then from --image. --verbose
 // prints every call to a physical drive and every read of its audio, with how long it took,
-// on standard error: what to send with a report of a drive that holds the player up.
+// on standard error: what to send with a report of a drive that holds the player up; and
+// why a disc image cannot be played, and whether its REM DISCID agrees with its layout.
 
 #include <cstdio>
 
@@ -145,7 +146,8 @@ int main(int argc, char** argv)
     if (verbose) {
         SinceStart().start();
         qInstallMessageHandler(PrintTimed);
-        QLoggingCategory::setFilterRules(QStringLiteral("qlnx.drive.debug=true"));
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("qlnx.drive.debug=true\nqlnx.image.info=true"));
     }
     TCdioDevice device({.ImagePaths = images, .Output = MakeSystemAudioOutput()});
     WaitForDrives(device);

@@ -34,7 +34,7 @@ TSingleInstance::TSingleInstance(const QString& name, QObject* parent)
     connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::Accept);
 }
 
-bool TSingleInstance::HandOver()
+bool TSingleInstance::HandOver(const QString& openPath)
 {
     // Without a name of our own, or with the name held by something not ours, this start
     // runs on its own: nothing of another user's is connected to or removed.
@@ -45,6 +45,9 @@ bool TSingleInstance::HandOver()
     if (socket.waitForConnected(ConnectTimeoutMs)) {
         if (!PeerIsUs(socket.socketDescriptor()))
             return false;
+        // A path is one line: one holding a line break is not handed over.
+        if (!openPath.isEmpty() && !openPath.contains(u'\n'))
+            socket.write(QByteArrayLiteral("open ") + openPath.toUtf8() + '\n');
         socket.write(RaiseRequest);
         socket.waitForBytesWritten(ConnectTimeoutMs);
         socket.disconnectFromServer();
@@ -73,9 +76,14 @@ void TSingleInstance::Accept()
         }
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QLocalSocket::readyRead, this, [this, client] {
-            // Any request means the same: come to the front.
-            if (client->readAll().contains('\n'))
+            // "open <path>" lines ask to open an image; any complete request also means: come
+            // to the front.
+            while (client->canReadLine()) {
+                const QByteArray line = client->readLine().chopped(1);
+                if (line.startsWith("open ") && line.size() > 5)
+                    Q_EMIT OpenRequested(QString::fromUtf8(line.mid(5)));
                 Q_EMIT RaiseRequested();
+            }
         });
     }
 }

@@ -24,13 +24,16 @@ public:
     // True when another instance answered and was asked to come to the front: this one must
     // end. Otherwise this instance now owns the rendezvous (when it could take it: a failure
     // leaves it running without one).
-    bool HandOver();
+    // A path given is handed to the running instance to open.
+    bool HandOver(const QString& openPath = {});
 
     bool Listening() const;
 
 Q_SIGNALS:
     // A later start asked this instance to come to the front.
     void RaiseRequested();
+    // A later start asked this instance to open a disc image (before coming to the front).
+    void OpenRequested(const QString& path);
 
 private:
     void Accept();

@@ -47,9 +47,18 @@ int main(int argc, char** argv)
     const QStringList images = parser.positionalArguments();
     Q_UNUSED(images); // taken up by the disc images' start-up handling
 
-    // A player already running is brought to the front; this start then ends quietly.
+    // A disc image named on the command line (a double click on it in a file manager).
+    QString image;
+    for (const QString& argument : app.arguments().mid(1)) {
+        if (!argument.startsWith(u'-') && (argument.endsWith(u".cue", Qt::CaseInsensitive) ||
+                                           argument.endsWith(u".toc", Qt::CaseInsensitive)))
+            image = QFileInfo(argument).absoluteFilePath();
+    }
+
+    // A player already running is brought to the front (opening the image); this start then
+    // ends quietly.
     TSingleInstance instance(TSingleInstance::DefaultName());
-    if (instance.HandOver())
+    if (instance.HandOver(image))
         return 0;
 
     // The stored font names are those of the Windows Japanese fonts; the IPA fonts stand in.
@@ -105,6 +114,10 @@ int main(int argc, char** argv)
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
                      &TQLNXMainForm::BringToFront);
+    QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
+                     &TQLNXMainForm::OpenImage);
+    if (!image.isEmpty())
+        mainForm.OpenImage(image);
     TPoliteStop politeStop;
     QObject::connect(&politeStop, &TPoliteStop::StopRequested, &mainForm, &QWidget::close);
     return app.exec();

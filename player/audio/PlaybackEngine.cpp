@@ -217,25 +217,52 @@ void TPlaybackEngine::Append(const TReadPlan& plan, const char* sectors)
     m_readPos += m_ring.Write(sectors + plan.Skip, plan.Bytes);
 }
 
-void TPlaybackEngine::ReadInline(qint64 wanted)
+bool TPlaybackEngine::ReadInline(qint64 wanted)
 {
     TReadPlan plan;
     while (m_ring.Fill() < wanted && PlanRead(plan, false)) {
-        m_source->ReadAudio(plan.Lsn, plan.Count, m_chunk.data());
+        if (!m_source->ReadAudio(plan.Lsn, plan.Count, m_chunk.data()))
+            return false;
         Append(plan, m_chunk.data());
     }
+    return true;
+}
+
+bool TPlaybackEngine::FailPlay(TCompletion& done, std::shared_ptr<TSectorSource>& released)
+{
+    // The play ends where the output is; what was read ahead is dropped.
+    m_position = m_segmentStart + m_played;
+    m_state = TState::Stopped;
+    m_segment = 0;
+    released = std::move(m_source);
+    done = std::exchange(m_done, nullptr);
+    return true;
 }
 
 qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
 {
     bool wakeReader = false;
     qint64 n = 0;
+    bool failed = false;
+    TCompletion done;
+    std::shared_ptr<TSectorSource> released;
     {
         std::lock_guard lock(m_mutex);
         if (segment == 0 || segment != m_segment)
             return 0;
-        if (m_readAhead == TReadAhead::Inline)
-            ReadInline(std::min(maxBytes, m_ring.Capacity()));
+        if (m_readAhead == TReadAhead::Inline && !ReadInline(std::min(maxBytes, m_ring.Capacity())))
+            failed = FailPlay(done, released);
+    }
+    if (failed) {
+        if (done)
+            done(TNotifyResult::Failure);
+        WakeAll();
+        return 0;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (segment != m_segment)
+            return 0;
         n = std::min(maxBytes, m_ring.Fill());
         n = m_ring.Read(data, n - n % BytesPerSampleFrame);
         // The reader is woken only when there is room for a whole read.
@@ -318,7 +345,7 @@ void TPlaybackEngine::ReaderLoop(const std::shared_ptr<TReaderLink>& link)
         const quint64 segment = m_segment;
         std::shared_ptr<TSectorSource> source = m_source;
         lock.unlock();
-        source->ReadAudio(plan.Lsn, plan.Count, buffer.data());
+        const bool read = source->ReadAudio(plan.Lsn, plan.Count, buffer.data());
         // When the play let go of its disc meanwhile, the disc is closed here, unlocked.
         source.reset();
         lock.lock();
@@ -326,6 +353,19 @@ void TPlaybackEngine::ReaderLoop(const std::shared_ptr<TReaderLink>& link)
             break;
         if (segment != m_segment || plan.From != m_readPos)
             continue;
+        if (!read) {
+            TCompletion done;
+            std::shared_ptr<TSectorSource> released;
+            FailPlay(done, released);
+            if (m_output)
+                m_output->Wake();
+            lock.unlock();
+            released.reset();
+            if (done)
+                done(TNotifyResult::Failure);
+            lock.lock();
+            continue;
+        }
         const bool first = m_ring.Fill() == 0;
         Append(plan, buffer.data());
         if (first && m_output)

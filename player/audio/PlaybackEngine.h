@@ -29,7 +29,9 @@ public:
     virtual ~TSectorSource() = default;
     // Fills buffer (count * 2352 bytes) with the sectors from lsn on. A sector that cannot be
     // read, or that holds no audio, comes back as silence. May take long (a physical drive).
-    virtual void ReadAudio(qint32 lsn, int count, char* buffer) = 0;
+    // False when the source cannot go on at all (an image file found broken): the play ends
+    // there with a Failure.
+    virtual bool ReadAudio(qint32 lsn, int count, char* buffer) = 0;
 };
 
 // A stretch of one play that an output plays in one go. A play is one segment unless it is
@@ -158,7 +160,11 @@ private:
     void StartSegment(qint64 from, bool continues);
     bool PlanRead(TReadPlan& plan, bool ignoreRoom) const;
     void Append(const TReadPlan& plan, const char* sectors);
-    void ReadInline(qint64 wanted);
+    // False when the source failed.
+    bool ReadInline(qint64 wanted);
+    // Ends the running play after its source failed, handing over what to call and let go of
+    // unlocked.
+    bool FailPlay(TCompletion& done, std::shared_ptr<TSectorSource>& released);
     struct TReaderLink;
     void ReaderLoop(const std::shared_ptr<TReaderLink>& link);
     void WakeAll();

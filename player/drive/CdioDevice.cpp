@@ -98,6 +98,18 @@ TCdioDevice::~TCdioDevice()
         d.Watch->WaitStopped(deadline);
 }
 
+std::optional<QString> TCdioDevice::AddImageDrive(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    for (const TDrive& d : m_drives) {
+        if (d.Image && QFileInfo(d.Path).absoluteFilePath() == absolute)
+            return d.Label;
+    }
+    AddDrive(QFileInfo(absolute).fileName(), absolute, true,
+             std::make_unique<TImageDrive>(absolute));
+    return m_drives.back().Label;
+}
+
 QStringList TCdioDevice::EnumerateCdDrives()
 {
     QStringList labels;

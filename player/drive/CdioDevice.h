@@ -65,6 +65,7 @@ public:
     ~TCdioDevice() override;
 
     QStringList EnumerateCdDrives() override;
+    std::optional<QString> AddImageDrive(const QString& path) override;
     std::optional<quint32> DiscSerial(const QString& drive) override;
 
     void OpenDevice(const QString& drive) override;

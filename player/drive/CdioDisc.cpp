@@ -179,7 +179,7 @@ std::optional<quint32> TCdioDisc::FileSystemSerial()
     return VolumeDescriptorSerial(*descriptor);
 }
 
-void TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
+bool TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
 {
     std::lock_guard lock(m_mutex);
     int i = 0;
@@ -192,7 +192,8 @@ void TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
         if (!audio) {
             std::memset(out, 0, std::size_t(run * BytesPerSector));
         } else if (m_image) {
-            m_image->ReadRaw(lsn + i, run, out);
+            if (!m_image->ReadRaw(lsn + i, run, out))
+                return false;
         } else if (cdio_read_audio_sectors(m_cdio.get(), out, lsn + i, unsigned(run)) !=
                    DRIVER_OP_SUCCESS) {
             // Sector by sector, so one bad sector costs only itself.
@@ -205,6 +206,7 @@ void TCdioDisc::ReadAudio(qint32 lsn, int count, char* buffer)
         }
         i += run;
     }
+    return true;
 }
 
 } // namespace qlnx

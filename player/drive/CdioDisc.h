@@ -64,7 +64,7 @@ public:
     // What identifies the disc, with the disc itself as the source of its audio.
     static std::shared_ptr<const TDiscInfo> Info(const std::shared_ptr<TCdioDisc>& disc);
 
-    void ReadAudio(qint32 lsn, int count, char* buffer) override;
+    bool ReadAudio(qint32 lsn, int count, char* buffer) override;
 
 private:
     TCdioDisc(TCdioHandle cdio, std::unique_ptr<TImageFile> image, TDiscToc toc);

@@ -129,13 +129,14 @@ public:
         : m_name(std::move(name)), m_source(std::move(source))
     {
     }
-    void ReadAudio(qint32 lsn, int count, char* buffer) override
+    bool ReadAudio(qint32 lsn, int count, char* buffer) override
     {
         QElapsedTimer timer;
         timer.start();
-        m_source->ReadAudio(lsn, count, buffer);
-        qCDebug(lcDrive, "%s: read %d sectors at %d: %.1f ms", qPrintable(m_name), count, lsn,
-                Ms(timer));
+        const bool read = m_source->ReadAudio(lsn, count, buffer);
+        qCDebug(lcDrive, "%s: read %d sectors at %d: %.1f ms%s", qPrintable(m_name), count, lsn,
+                Ms(timer), read ? "" : ", failed");
+        return read;
     }
 
 private:

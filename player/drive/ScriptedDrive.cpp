@@ -46,7 +46,7 @@ public:
         : m_state(std::move(state)), m_source(std::move(source))
     {
     }
-    void ReadAudio(qint32 lsn, int count, char* buffer) override
+    bool ReadAudio(qint32 lsn, int count, char* buffer) override
     {
         m_state->Call(TDriveCall::ReadAudio);
         bool slow = false;
@@ -56,7 +56,7 @@ public:
         }
         if (slow)
             m_state->Delay(m_state->Script.SlowReadMs);
-        m_source->ReadAudio(lsn, count, buffer);
+        return m_source->ReadAudio(lsn, count, buffer);
     }
 
 private:

@@ -49,7 +49,22 @@ struct TToken
 };
 using TKind = TToken::TKind;
 
-// Words, strings (with \" and \\ escaped), braces; // starts a comment to the line's end.
+// The character an escape in a string stands for, from just after its backslash; i is left
+// on its last character. Up to three octal digits are a byte of CD-Text's Latin-1.
+QChar Escape(QStringView text, qsizetype& i)
+{
+    int value = 0;
+    int digits = 0;
+    while (digits < 3 && i + digits < text.size() && text.at(i + digits) >= u'0' &&
+           text.at(i + digits) <= u'7')
+        value = value * 8 + (text.at(i + digits++).unicode() - u'0');
+    if (digits == 0)
+        return text.at(i);
+    i += digits - 1;
+    return QChar(value & 0xFF);
+}
+
+// Words, strings (with their escapes), braces; // starts a comment to the line's end.
 std::optional<QList<TToken>> Tokens(QStringView text)
 {
     QList<TToken> tokens;
@@ -67,10 +82,10 @@ std::optional<QList<TToken>> Tokens(QStringView text)
         } else if (c == u'"') {
             QString value;
             for (++i; i < text.size() && text.at(i) != u'"'; ++i) {
-                if (text.at(i) == u'\\' && i + 1 < text.size() &&
-                    (text.at(i + 1) == u'"' || text.at(i + 1) == u'\\'))
-                    ++i;
-                value += text.at(i);
+                if (text.at(i) == u'\\' && i + 1 < text.size())
+                    value += Escape(text, ++i);
+                else
+                    value += text.at(i);
             }
             if (i >= text.size())
                 return std::nullopt;
@@ -104,7 +119,10 @@ std::optional<qint64> Count(QStringView text)
 class TTocParser
 {
 public:
-    explicit TTocParser(QList<TToken> tokens) : m_tokens(std::move(tokens)) {}
+    TTocParser(QList<TToken> tokens, const TFileBytes& fileBytes)
+        : m_tokens(std::move(tokens)), m_fileBytes(fileBytes)
+    {
+    }
 
     std::optional<TImageSheet> Parse()
     {
@@ -112,7 +130,7 @@ public:
             if (!Statement())
                 return std::nullopt;
         }
-        if (!CloseTrack() || m_sheet.Tracks.isEmpty() || m_sheet.DataFile.isEmpty())
+        if (!CloseTrack() || m_sheet.Tracks.isEmpty() || m_sheet.Files.isEmpty())
             return std::nullopt;
         return m_sheet;
     }
@@ -154,14 +172,31 @@ private:
         return PeekWord() && (Peek()->Text.contains(u':') || Count(Peek()->Text));
     }
 
-    // A run of the current track: silence (offset -1) or data of the data file.
-    bool Append(qint64 offset, std::optional<qint64> bytes)
+    // A run without a length, followed by more: it reaches to its file's end.
+    bool CloseOpenEnded()
     {
-        if (!m_mode || m_openEnded || (bytes && *bytes <= 0))
+        if (!m_openEnded)
+            return true;
+        TSheetExtent& open = m_sheet.Extents.back();
+        const auto bytes = m_fileBytes ? m_fileBytes(m_sheet.Files.at(open.File)) : std::nullopt;
+        if (!bytes || *bytes <= open.FileOffset)
+            return false;
+        open.Sectors = qint32(std::min((*bytes - open.FileOffset) / open.SectorBytes, MaxSectors));
+        m_openEnded = false;
+        m_trackLength += open.Sectors;
+        m_discPos += open.Sectors;
+        return open.Sectors > 0 && m_discPos <= MaxSectors;
+    }
+
+    // A run of the current track: silence (offset -1) or data of a file.
+    bool Append(qint64 offset, std::optional<qint64> bytes, int file = 0)
+    {
+        if (!m_mode || !CloseOpenEnded() || (bytes && *bytes <= 0))
             return false;
         const int size = m_mode->SectorBytes;
         const qint32 sectors = bytes ? qint32((*bytes + size - 1) / size) : -1;
-        m_sheet.Extents.append({qint32(m_discPos), sectors, offset, size, m_mode->UserOffset});
+        m_sheet.Extents.append(
+            {qint32(m_discPos), sectors, offset, size, m_mode->UserOffset, file});
         if (!bytes) {
             m_openEnded = true;
             return true;
@@ -182,11 +217,13 @@ private:
     bool File(bool data)
     {
         const auto name = Take(TKind::String);
-        if (!name || name->isEmpty() || *name == QLatin1String("-") ||
-            name->endsWith(QLatin1String(".wav"), Qt::CaseInsensitive) ||
-            (!m_sheet.DataFile.isEmpty() && *name != m_sheet.DataFile))
+        if (!name || name->isEmpty() || *name == QLatin1String("-"))
             return false;
-        m_sheet.DataFile = *name;
+        qsizetype file = 0;
+        while (file < m_sheet.Files.size() && m_sheet.Files.at(file).Name != *name)
+            ++file;
+        if (file == m_sheet.Files.size())
+            m_sheet.Files.append({*name, data ? TFileKind::Raw : TFileKind::RawOrAudio});
         qint64 offset = 0;
         if (PeekWord() && Peek()->Text.startsWith(u'#')) {
             const auto n = Count(QStringView(Peek()->Text).mid(1));
@@ -207,7 +244,7 @@ private:
             if (!length)
                 return false;
         }
-        return Append(offset, length);
+        return Append(offset, length, int(file));
     }
 
     // CD_TEXT { ... }: the first TITLE and PERFORMER strings inside.
@@ -259,7 +296,7 @@ private:
             return CdText();
         if (*word == QLatin1String("TRACK")) {
             const auto mode = Take(TKind::Word);
-            if (!mode || !FindMode(*mode) || m_openEnded || m_sheet.Tracks.size() >= 99 ||
+            if (!mode || !FindMode(*mode) || !CloseOpenEnded() || m_sheet.Tracks.size() >= 99 ||
                 !CloseTrack())
                 return false;
             if (PeekWord() && Peek()->Text.startsWith(QLatin1String("RW")))
@@ -291,6 +328,8 @@ private:
             return true;
         }
         if (*word == QLatin1String("START")) {
+            if (!CloseOpenEnded())
+                return false;
             qint64 at = m_trackLength;
             if (PeekTime()) {
                 const auto time = Time();
@@ -298,7 +337,7 @@ private:
                     return false;
                 at = *time / m_mode->SectorBytes;
             }
-            if (m_startOffset || at > m_trackLength || m_openEnded)
+            if (m_startOffset || at > m_trackLength)
                 return false;
             m_startOffset = at;
             return true;
@@ -309,6 +348,7 @@ private:
     }
 
     QList<TToken> m_tokens;
+    const TFileBytes& m_fileBytes;
     qsizetype m_at = 0;
     TImageSheet m_sheet;
     const TTocMode* m_mode = nullptr; // of the current track
@@ -321,12 +361,12 @@ private:
 
 } // namespace
 
-std::optional<TImageSheet> ParseTocFile(const QString& text)
+std::optional<TImageSheet> ParseTocFile(const QString& text, const TFileBytes& fileBytes)
 {
     auto tokens = Tokens(text);
     if (!tokens)
         return std::nullopt;
-    return TTocParser(std::move(*tokens)).Parse();
+    return TTocParser(std::move(*tokens), fileBytes).Parse();
 }
 
 } // namespace qlnx

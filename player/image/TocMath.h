@@ -38,5 +38,7 @@ qint32 SectorAtTmsf(const TDiscToc& toc, quint32 tmsf);
 // Whether a sector belongs to an audio track (the first track's pregap counts to the first
 // track). Nothing before sector 0 or from the lead-out on is audio.
 bool IsAudioSector(const TDiscToc& toc, qint32 lsn);
+// The freedb (CDDB) id of the disc: what rippers write into a CUE sheet as REM DISCID.
+quint32 FreedbId(const TDiscToc& toc);
 
 } // namespace qlnx

@@ -72,8 +72,12 @@ public:
     ~CdDevice() override;
 
     // The drives in list order, each labelled as the drive list shows it. Stable for the
-    // device's lifetime.
+    // device's lifetime, but for images added after the others by AddImageDrive.
     virtual QStringList EnumerateCdDrives() = 0;
+    // Adds a disc image (CUE sheet, TOC file) as a virtual drive after the others and returns
+    // its label; an image already listed is not added again (its label is returned). None when
+    // the device takes no images.
+    virtual std::optional<QString> AddImageDrive(const QString& /*path*/) { return std::nullopt; }
     // Identity of the disc in the drive; no value when no disc can be read there.
     virtual std::optional<quint32> DiscSerial(const QString& drive) = 0;
 

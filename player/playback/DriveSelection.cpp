@@ -76,6 +76,20 @@ QString TPlaybackController::DriveHint(int index) const
     return parts.join(u' ');
 }
 
+bool TPlaybackController::OpenImage(const QString& path)
+{
+    const std::optional<QString> label = m_device.AddImageDrive(path);
+    if (!label)
+        return false;
+    m_drives = m_device.EnumerateCdDrives();
+    m_display.SetDriveList(m_drives);
+    const int index = int(m_drives.indexOf(*label));
+    m_display.SetDriveItemIndex(index);
+    // As a drive the user chose: not overruled by the start-up probe.
+    DriveComboChange(index);
+    return true;
+}
+
 bool TPlaybackController::OpenDrive(int index)
 {
     const TAnnouncer announce(*this);

@@ -60,6 +60,9 @@ public:
 
     // --- Drive selection -------------------------------------------------------------------
     bool OpenDrive(int index);
+    // Adds a disc image to the drives, makes it the current drive and loads its disc; false
+    // when the device takes no images.
+    bool OpenImage(const QString& path);
     bool TryOtherDrives();
     void DriveComboChange(int index);
     int DriveIndex() const { return m_driveIndex; }

@@ -101,6 +101,21 @@ QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir
     return paths;
 }
 
+bool RememberDriveImage(TIniFile& settings, const QString& settingsDir, const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    qint64 last = 0;
+    for (const auto& [n, listed] :
+         NumberedPaths(settings, QStringLiteral("Drives"), QStringLiteral("Image"), settingsDir)) {
+        if (QFileInfo(listed).absoluteFilePath() == absolute)
+            return false;
+        last = std::max(last, n);
+    }
+    settings.WriteString(QStringLiteral("Drives"), QStringLiteral("Image%1").arg(last + 1),
+                         absolute);
+    return true;
+}
+
 TTestSettings ReadTestSettings(const TIniFile& settings, const QString& settingsDir)
 {
     const QString section = QStringLiteral("Test");

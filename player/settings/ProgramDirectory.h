@@ -30,6 +30,9 @@ QString NoDriveHint(const QString& settingsFile);
 // values skipped). Backslashes are separators; "~/" stands for the home directory; any other
 // path not beginning with "/" is taken from settingsDir.
 QStringList DriveImagePaths(const TIniFile& settings, const QString& settingsDir);
+// Adds a disc image to section "Drives" under the key after the highest ImageN; false (and
+// nothing written) when the image is listed already.
+bool RememberDriveImage(TIniFile& settings, const QString& settingsDir, const QString& path);
 
 // Section "Test": drives and an audio output that misbehave on purpose, for trying the player
 // out against slow drives and stalling sound servers. Nobody needs it to play discs.

@@ -42,6 +42,7 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
       m_menu(new TMainMenu(*m_controller, this)), m_programDir(programDir)
 {
     setWindowTitle(QStringLiteral("QLNX"));
+    setAcceptDrops(true); // a disc image dropped on the window is opened
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(13);
     setFont(formFont);
@@ -161,6 +162,7 @@ void TQLNXMainForm::ConnectMenu()
     connect(menu, &TMainMenu::FontClick, this, &TQLNXMainForm::ChangeFontClick);
     connect(menu, &TMainMenu::MinimizeClick, this, &TQLNXMainForm::MinimizeClick);
     connect(menu, &TMainMenu::DataEditClick, this, &TQLNXMainForm::DataEditClick);
+    connect(menu, &TMainMenu::OpenImageClick, this, &TQLNXMainForm::OpenImageClick);
     connect(menu, &TMainMenu::ProgramEditClick, this, &TQLNXMainForm::ProgramEditClick);
     connect(menu, &TMainMenu::LookUpDiscClick, this, &TQLNXMainForm::LookUpDiscClick);
     connect(menu, &TMainMenu::AboutClick, this, &TQLNXMainForm::AboutClick);

@@ -89,6 +89,10 @@ public:
     // A later start asked for the player: both windows come back from the taskbar where they
     // were and to the front, with their sizes and places unchanged.
     void BringToFront();
+    // Adds a disc image (CUE sheet, TOC file) to the drives, remembered in the settings, and
+    // loads its disc; the menu item asks for the file.
+    void OpenImage(const QString& path);
+    void OpenImageClick();
     void MinimizeClick();
 
     // Messages go to a box unless something else is to receive them (tests).
@@ -156,6 +160,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

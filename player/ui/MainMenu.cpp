@@ -61,6 +61,8 @@ TMainMenu::TMainMenu(TPlaybackController& controller, QWidget* parent)
     connect(m_programEdit, &QAction::triggered, this, &TMainMenu::ProgramEditClick);
     m_lookUpDisc = m_menu->addAction(QStringLiteral("Look &Up Disc..."));
     connect(m_lookUpDisc, &QAction::triggered, this, &TMainMenu::LookUpDiscClick);
+    connect(m_menu->addAction(QStringLiteral("&Open Image...")), &QAction::triggered, this,
+            &TMainMenu::OpenImageClick);
     EnableEditors(false);
     m_menu->addSeparator();
 

@@ -54,6 +54,7 @@ Q_SIGNALS:
     void InvertTextClick();
     void FontClick();
     void DataEditClick();
+    void OpenImageClick();
     void LyricsEditClick();
     void ProgramEditClick();
     void LookUpDiscClick();

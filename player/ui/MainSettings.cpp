@@ -4,7 +4,13 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 
 #include "controls/AndPanel.h"
 #include "controls/Common.h"
@@ -124,6 +130,60 @@ std::optional<QString> TQLNXMainForm::SaveSettings()
     s.CdText = m_cdTextSetting;
     TIniFile ini(SettingsFileName(m_programDir));
     return WriteSettings(ini, s);
+}
+
+void TQLNXMainForm::OpenImage(const QString& path)
+{
+    TIniFile ini(SettingsFileName(m_programDir));
+    if (RememberDriveImage(ini, m_programDir, path))
+        ini.Save();
+    m_controller->OpenImage(QFileInfo(path).absoluteFilePath());
+}
+
+namespace {
+
+// The first local CUE sheet or TOC file among dropped files.
+QString DroppedImage(const QMimeData* data)
+{
+    for (const QUrl& url : data ? data->urls() : QList<QUrl>{}) {
+        const QString path = url.toLocalFile();
+        if (path.endsWith(u".cue", Qt::CaseInsensitive) ||
+            path.endsWith(u".toc", Qt::CaseInsensitive))
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+void TQLNXMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedImage(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TQLNXMainForm::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedImage(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenImage(path);
+}
+
+void TQLNXMainForm::OpenImageClick()
+{
+    const QString section = QStringLiteral("Drives");
+    const QString key = QStringLiteral("OpenFolder");
+    const QString folder = TIniFile(SettingsFileName(m_programDir)).ReadString(section, key, {});
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open Image"), folder,
+                                                      QStringLiteral("Disc images (*.cue *.toc)"));
+    if (path.isEmpty())
+        return;
+    TIniFile ini(SettingsFileName(m_programDir));
+    ini.WriteString(section, key, QFileInfo(path).absolutePath());
+    ini.Save();
+    OpenImage(path);
 }
 
 void TQLNXMainForm::SetMainFontColor(TColor color)

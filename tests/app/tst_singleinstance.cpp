@@ -42,6 +42,13 @@ private Q_SLOTS:
         QVERIFY(!second.Listening());
         QVERIFY(raised.wait(5000));
         QCOMPARE(raised.count(), 1);
+
+        // A start with an image hands its path over before the raise.
+        QSignalSpy opened(&first, &TSingleInstance::OpenRequested);
+        TSingleInstance third(name);
+        QVERIFY(third.HandOver(QStringLiteral("/m/Ä album.cue")));
+        QVERIFY(opened.wait(5000));
+        QCOMPARE(opened.at(0).at(0).toString(), QStringLiteral("/m/Ä album.cue"));
     }
 
     void aRendezvousLeftByACrashIsTakenOver()

@@ -18,15 +18,17 @@ class TMemorySource final : public TSectorSource
 {
 public:
     explicit TMemorySource(QByteArray bytes) : m_bytes(std::move(bytes)) {}
-    void ReadAudio(qint32 lsn, int count, char* buffer) override
+    bool ReadAudio(qint32 lsn, int count, char* buffer) override
     {
         Sectors += count;
         const QByteArray part =
             m_bytes.mid(qsizetype(lsn) * BytesPerSector, count * BytesPerSector);
         std::memset(buffer, 0, std::size_t(count * BytesPerSector));
         std::memcpy(buffer, part.constData(), std::size_t(part.size()));
+        return lsn + count <= BreaksAt;
     }
     std::atomic<int> Sectors = 0;
+    std::atomic<qint32> BreaksAt = 1 << 30; // a read reaching past this sector fails
 
 private:
     QByteArray m_bytes;
@@ -90,10 +92,11 @@ class THeldSource final : public TSectorSource
 {
 public:
     explicit THeldSource(std::shared_ptr<TGate> gate) : m_gate(std::move(gate)) {}
-    void ReadAudio(qint32, int count, char* buffer) override
+    bool ReadAudio(qint32, int count, char* buffer) override
     {
         m_gate->Pass();
         std::memset(buffer, 0, std::size_t(count * BytesPerSector));
+        return true;
     }
 
 private:
@@ -187,6 +190,31 @@ private Q_SLOTS:
             QThread::yieldCurrentThread();
         QVERIFY(source->Sectors >= 150);
         rig.Engine->Stop();
+    }
+
+    void aBrokenSourceEndsThePlayWithAFailure()
+    {
+        // Read on demand and read ahead: the play ends, it does not go on as silence.
+        auto source = std::make_shared<TMemorySource>(m_disc);
+        source->BreaksAt = 100;
+        TRig rig;
+        rig.Engine->Play(0, source, 0, 10 * Second, rig.Done());
+        rig.Output->Run(3000);
+        QCOMPARE(rig.Results, QList<TNotifyResult>{TNotifyResult::Failure});
+        QCOMPARE(rig.Engine->Status().State, TPlaybackEngine::TState::Stopped);
+        QVERIFY(rig.Output->Captured().size() < 100 * BytesPerSector);
+
+        TRig ahead({}, TReadAhead::Thread);
+        std::atomic<int> failures = 0;
+        ahead.Engine->Play(0, source, 0, 10 * Second, [&failures](TNotifyResult r) {
+            failures += r == TNotifyResult::Failure ? 1 : 100;
+        });
+        QElapsedTimer guard;
+        guard.start();
+        while (failures == 0 && guard.elapsed() < 10000)
+            QThread::yieldCurrentThread();
+        QCOMPARE(failures.load(), 1);
+        QCOMPARE(ahead.Engine->Status().State, TPlaybackEngine::TState::Stopped);
     }
 
     void everyPlayEndsOnce()

@@ -91,6 +91,16 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("disc.cue"), QStringLiteral("gone.cue"),
                               QStringLiteral("disc.cue (2)")}));
 
+        // Added at run time after the others, once however often (a relative path too).
+        QCOMPARE(rig.Device->AddImageDrive(b), QStringLiteral("disc.cue (2)"));
+        const QString c = ThreeTracks(QStringLiteral("toc-c"));
+        QCOMPARE(rig.Device->AddImageDrive(c), QStringLiteral("disc.cue (3)"));
+        QCOMPARE(rig.Device->AddImageDrive(QDir::current().relativeFilePath(c)),
+                 QStringLiteral("disc.cue (3)"));
+        QCOMPARE(rig.Device->EnumerateCdDrives().size(), 4);
+        QCOMPARE(rig.Device->DiscSerial(QStringLiteral("disc.cue (3)")),
+                 rig.Device->DiscSerial(QStringLiteral("disc.cue")));
+
         rig.Device->OpenDevice(QStringLiteral("disc.cue (2)"));
         QVERIFY(rig.Device->DeviceOpen());
         QCOMPARE(rig.Device->DeviceMode(), TDeviceMode::Stopped);

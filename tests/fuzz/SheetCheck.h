@@ -6,13 +6,13 @@
 
 namespace qlnx {
 
-// A sheet as read lays out on data files of several sizes into a valid table of contents whose
+// A sheet as read lays out on files of several sizes into a valid table of contents whose
 // extents cover the disc without gaps, or is refused.
 inline void CheckSheetLayouts(const TImageSheet& sheet)
 {
     for (const qint64 bytes : {qint64(0), qint64(2352), qint64(2352) * 1000 + 7,
                                qint64(2352) * 300000, qint64(1) << 40}) {
-        const auto layout = LayOutImage(sheet, bytes);
+        const auto layout = LayOutImage(sheet, QList<qint64>(sheet.Files.size(), bytes));
         if (!layout)
             continue;
         QLNX_FUZZ_CHECK(IsValidToc(layout->Toc));

@@ -60,7 +60,7 @@ private Q_SLOTS:
                                                         "  TRACK 03 AUDIO\n"
                                                         "    INDEX 01 00:07:30\n"));
         QVERIFY(sheet);
-        QCOMPARE(sheet->DataFile, QStringLiteral("disc.bin"));
+        QCOMPARE(sheet->Files, (QList<TSheetFile>{{QStringLiteral("disc.bin"), TFileKind::Raw}}));
         QCOMPARE(Starts(*sheet), (QList<qint32>{0, 255, 555}));
         QCOMPARE(sheet->Extents, (TExtents{{0, 225, 0, 2352, 0},
                                            {225, 330, 225 * Raw, 2352, 0},
@@ -134,7 +134,7 @@ private Q_SLOTS:
                                                         "    TITLE Second\r\n"
                                                         "    INDEX 01 00:10:00\r\n"));
         QVERIFY(sheet);
-        QCOMPARE(sheet->DataFile, QStringLiteral("Demo Disc.BIN"));
+        QCOMPARE(sheet->Files.at(0).Name, QStringLiteral("Demo Disc.BIN"));
         QCOMPARE(sheet->Title, QStringLiteral("Demo Disc"));
         QCOMPARE(sheet->Performer, QStringLiteral("The Band"));
         QCOMPARE(sheet->Tracks.at(0).Title, QStringLiteral("First"));
@@ -163,10 +163,10 @@ private Q_SLOTS:
         QTest::newRow("FILE after TRACK")
             << QStringLiteral("TRACK 01 AUDIO\nFILE a.bin BINARY\nINDEX 01 00:00:00\n");
         QTest::newRow("no tracks") << QStringLiteral("FILE a.bin BINARY\n");
-        QTest::newRow("WAVE") << QStringLiteral(
-            "FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+        QTest::newRow("MP3") << QStringLiteral(
+            "FILE \"a.mp3\" MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
         QTest::newRow("FILE without type") << QStringLiteral("FILE \"a.bin\"\n");
-        QTest::newRow("two files")
+        QTest::newRow("second file not measured")
             << head + QStringLiteral("INDEX 01 00:00:00\nFILE b.bin BINARY\nTRACK 02 AUDIO\n"
                                      "INDEX 01 00:00:00\n");
         QTest::newRow("no INDEX 01") << head + QStringLiteral("INDEX 00 00:00:00\n");
@@ -197,7 +197,10 @@ private Q_SLOTS:
             << head + QStringLiteral("INDEX 01 00:00:00\nPREGAP 00:02:00\n");
         QTest::newRow("negative PREGAP")
             << head + QStringLiteral("PREGAP -00:02:00\nINDEX 01 00:00:00\n");
-        QTest::newRow("POSTGAP") << head + QStringLiteral("INDEX 01 00:00:00\nPOSTGAP 00:02:00\n");
+        QTest::newRow("POSTGAP before INDEX")
+            << head + QStringLiteral("POSTGAP 00:02:00\nINDEX 01 00:00:00\n");
+        QTest::newRow("INDEX after POSTGAP")
+            << head + QStringLiteral("INDEX 01 00:00:00\nPOSTGAP 00:02:00\nINDEX 02 00:01:00\n");
     }
     void cueRefused()
     {
@@ -222,7 +225,8 @@ private Q_SLOTS:
                                         "TRACK AUDIO\nFILE \"data.bin\" 0 00:02:00\n"
                                         "TRACK AUDIO\nFILE \"data.bin\" 00:02:00 00:02:00\n"));
         QVERIFY(sheet);
-        QCOMPARE(sheet->DataFile, QStringLiteral("data.bin"));
+        QCOMPARE(sheet->Files,
+                 (QList<TSheetFile>{{QStringLiteral("data.bin"), TFileKind::RawOrAudio}}));
         QCOMPARE(Starts(*sheet), (QList<qint32>{0, 150}));
         QCOMPARE(sheet->Extents, (TExtents{{0, 150, 0, 2352, 0}, {150, 150, 150 * Raw, 2352, 0}}));
         // The lead-out is where the sheet ends, whatever the file's size beyond the last track's
@@ -298,9 +302,6 @@ private Q_SLOTS:
         QTest::newRow("name not quoted") << track + QStringLiteral("FILE a.bin 0\n");
         QTest::newRow("empty name") << track + QStringLiteral("FILE \"\" 0\n");
         QTest::newRow("standard input") << track + QStringLiteral("FILE \"-\" 0\n");
-        QTest::newRow("WAVE file") << track + QStringLiteral("AUDIOFILE \"a.WAV\" 0\n");
-        QTest::newRow("two files")
-            << track + QStringLiteral("FILE \"a.bin\" 0 00:01:00\nFILE \"b.bin\" 0\n");
         QTest::newRow("data after the file's end")
             << track + QStringLiteral("FILE \"a.bin\" 0\nTRACK AUDIO\nFILE \"a.bin\" 0\n");
         QTest::newRow("unterminated string") << track + QStringLiteral("FILE \"a.bin 0\n");
@@ -336,6 +337,94 @@ private Q_SLOTS:
         const auto far = ParseTocFile(QStringLiteral("TRACK AUDIO\nFILE \"a.bin\" 00:10:00 10\n"));
         QVERIFY(far);
         QVERIFY(!LayOutImage(*far, 100 * Raw));
+    }
+
+    void cueOfSeveralFiles()
+    {
+        // Files of 100 and 50 sectors: a hidden first track (INDEX 01 past the file's start),
+        // a track's INDEX 00 at the end of the file before, POSTGAP and PREGAP silence.
+        const TFileBytes bytes = [](const TSheetFile& f) -> std::optional<qint64> {
+            if (f.Name == QLatin1String("gone.wav"))
+                return std::nullopt;
+            return (f.Name == QLatin1String("a.wav") ? 100 : 50) * Raw;
+        };
+        const QString text = QStringLiteral("REM DISCID 0A001B03\nFILE \"a.wav\" WAVE\n"
+                                            "TRACK 01 AUDIO\nINDEX 01 00:00:30\n"
+                                            "TRACK 02 AUDIO\nINDEX 00 00:01:15\n"
+                                            "FILE \"b.flac\" WAVE\nINDEX 01 00:00:10\n"
+                                            "POSTGAP 00:00:05\n"
+                                            "FILE \"c.aif\" AIFF\nTRACK 03 AUDIO\n"
+                                            "PREGAP 00:00:02\nINDEX 01 00:00:00\n"
+                                            "POSTGAP 00:00:03\n");
+        const auto sheet = ParseCueSheet(text, bytes);
+        QVERIFY(sheet);
+        QCOMPARE(sheet->DiscId, QStringLiteral("0A001B03"));
+        QCOMPARE(sheet->Files.size(), 3);
+        QCOMPARE(Starts(*sheet), (QList<qint32>{30, 110, 157}));
+        QCOMPARE(sheet->Extents, (TExtents{{0, 90, 0, 2352, 0, 0},
+                                           {90, 10, 90 * Raw, 2352, 0, 0},
+                                           {100, 50, 0, 2352, 0, 1},
+                                           {150, 5, -1, 2352, 0, 0},
+                                           {155, 2, -1, 2352, 0, 0},
+                                           {157, 50, 0, 2352, 0, 2},
+                                           {207, 3, -1, 2352, 0, 0}}));
+        const auto layout = LayOutImage(*sheet, QList<qint64>{100 * Raw, 50 * Raw, 50 * Raw});
+        QVERIFY(layout);
+        QCOMPARE(layout->Toc.LeadOut, 210);
+        // Files missing or shorter than the times given within them, or not measured: no disc.
+        QVERIFY(!ParseCueSheet(text));
+        QVERIFY(!ParseCueSheet(
+            QString(text).replace(QStringLiteral("b.flac"), QStringLiteral("gone.wav")), bytes));
+        QVERIFY(!ParseCueSheet(
+            QString(text).replace(QStringLiteral("00:01:15"), QStringLiteral("00:01:60")), bytes));
+        QVERIFY(!ParseCueSheet(
+            QString(text).replace(QStringLiteral("00:01:15"), QStringLiteral("00:02:00")), bytes));
+    }
+
+    void freedbIds()
+    {
+        // Independently worked out: digit sums of the start seconds (with the lead-in), the
+        // length in seconds, the track count.
+        QCOMPARE(FreedbId({{{0, true}}, 705}), 0x02000901u);
+        QCOMPARE(FreedbId({{{0, true}, {150, true}, {7500, false}}, 22500}), 0x09012C03u);
+    }
+
+    void tocAsReadFromAnEnhancedDisc()
+    {
+        // Audio in a WAV file, the data track in a file of its own; CD-Text with escapes.
+        const TFileBytes bytes = [](const TSheetFile& f) -> std::optional<qint64> {
+            return f.Name == QLatin1String("data.wav") ? 225 * Raw : 75 * 2048;
+        };
+        const auto sheet = ParseTocFile(
+            QStringLiteral("CD_ROM_XA\nCATALOG \"0000000000000\"\n"
+                           "CD_TEXT {\n  LANGUAGE_MAP {\n    0: EN\n  }\n  LANGUAGE 0 {\n"
+                           "    TITLE \"N\\334GUNS\"\n    PERFORMER \"Jos\\351 Gonz\\341lez\"\n"
+                           "    SIZE_INFO { 0, 1, 2, 0, 8, 12 }\n  }\n}\n"
+                           "// Track 1\nTRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\n"
+                           "TWO_CHANNEL_AUDIO\nISRC \"USABC0000001\"\n"
+                           "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"Say \\\"Hi\\\" \\\\o/\"\n"
+                           "  }\n}\nFILE \"data.wav\" 0 00:02:00\n"
+                           "TRACK AUDIO\nFILE \"data.wav\" 00:02:00\nSTART 00:00:30\n"
+                           "TRACK MODE2_FORM1\nZERO MODE2_FORM_MIX 00:00:10\n"
+                           "DATAFILE \"data_3.bin\" 00:01:00 // length in bytes: 153600\n"),
+            bytes);
+        QVERIFY(sheet);
+        QCOMPARE(sheet->Title, QStringLiteral("N\u00dcGUNS"));
+        QCOMPARE(sheet->Performer, QStringLiteral("Jos\u00e9 Gonz\u00e1lez"));
+        QCOMPARE(sheet->Tracks.at(0).Title, QStringLiteral("Say \"Hi\" \\o/"));
+        QCOMPARE(sheet->Files,
+                 (QList<TSheetFile>{{QStringLiteral("data.wav"), TFileKind::RawOrAudio},
+                                    {QStringLiteral("data_3.bin"), TFileKind::Raw}}));
+        QCOMPARE(Starts(*sheet), (QList<qint32>{0, 180, 225}));
+        QCOMPARE(LayOutImage(*sheet, {225 * Raw, 75 * 2048})->Toc.LeadOut, 310);
+        // Without a length the second track runs to the WAV file's end only when measured.
+        QVERIFY(!ParseTocFile(QStringLiteral("TRACK AUDIO\nFILE \"data.wav\" 0\n"
+                                             "TRACK MODE1\nDATAFILE \"d.bin\" 00:00:10\n")));
+        const auto measured = ParseTocFile(QStringLiteral("TRACK AUDIO\nFILE \"data.wav\" 0\n"
+                                                          "TRACK MODE1\nDATAFILE \"d.bin\"\n"),
+                                           bytes);
+        QVERIFY(measured);
+        QCOMPARE(Starts(*measured), (QList<qint32>{0, 225}));
     }
 
     void extentLookup()

@@ -30,6 +30,26 @@ private Q_SLOTS:
         QCOMPARE(rig.Display.Hint, QStringLiteral("sr0 [sr1] sr2"));
     }
 
+    void anOpenedImageBecomesTheCurrentDrive()
+    {
+        TPlaybackRig rig;
+        rig.Drive.AddDrive(QStringLiteral("sr0"));
+        rig.Drive.InsertDisc(0, TSimDisc::Audio({60}, 0xD));
+        rig.Drive.ImageDiscs.insert(QStringLiteral("/m/album.cue"), TSimDisc::Audio({30, 30}, 0xA));
+        rig.Drive.SetSettled(false);
+        rig.Controller.Startup(1);
+        QVERIFY(rig.Controller.OpenImage(QStringLiteral("/m/album.cue")));
+        rig.Drive.SetSettled(true);
+        rig.Ticks(2);
+        QCOMPARE(rig.Display.DriveList, (QStringList{"sr0", "album.cue"}));
+        QCOMPARE(rig.Controller.DriveIndex(), 1);
+        QCOMPARE(rig.Display.DriveItem, 1);
+        QCOMPARE(rig.Model.DiscID(), 0xAu);
+        // Opened again: still one drive for it.
+        QVERIFY(rig.Controller.OpenImage(QStringLiteral("/m/album.cue")));
+        QCOMPARE(rig.Display.DriveList.size(), 2);
+    }
+
     void startUpWaitsForDrivesStillReading()
     {
         // The first drive's disc is still being read when the player starts: the probe waits

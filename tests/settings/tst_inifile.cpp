@@ -226,6 +226,15 @@ private Q_SLOTS:
             (QStringList{QStringLiteral("/etc/q/one.toc"), QStringLiteral("/etc/q/sub/two.cue"),
                          QDir::homePath() + QStringLiteral("/four.cue"),
                          QStringLiteral("/abs/ten.cue")}));
+        // An image opened is remembered after the highest number, once.
+        TIniFile opened(Path(QStringLiteral("drives.ini")));
+        QVERIFY(
+            !RememberDriveImage(opened, QStringLiteral("/etc/q"), QStringLiteral("/abs/ten.cue")));
+        QVERIFY(RememberDriveImage(opened, QStringLiteral("/etc/q"), QStringLiteral("/m/new.cue")));
+        QCOMPARE(DriveImagePaths(opened, QStringLiteral("/etc/q")).last(),
+                 QStringLiteral("/m/new.cue"));
+        QVERIFY(opened.ReadString(QStringLiteral("Drives"), QStringLiteral("Image11"), {}) ==
+                QStringLiteral("/m/new.cue"));
 
         // The drives for trying the player out take the same paths, each with its timings.
         WriteFile(Path(QStringLiteral("test.ini")), "[Test]\n"

@@ -1,6 +1,7 @@
 #include "support/SimulatedCdDrive.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "disc/Tmsf.h"
 
@@ -93,6 +94,19 @@ TDeviceMode TSimulatedCdDrive::ModeOf(int drive) const
 qint64 TSimulatedCdDrive::HeadFrame(int drive) const
 {
     return m_drives[drive].Head;
+}
+
+std::optional<QString> TSimulatedCdDrive::AddImageDrive(const QString& path)
+{
+    const QString label = QFileInfo(path).fileName();
+    for (const Drive& d : m_drives) {
+        if (d.Label == label)
+            return label;
+    }
+    const int drive = AddDrive(label);
+    if (ImageDiscs.contains(path))
+        InsertDisc(drive, ImageDiscs.value(path));
+    return label;
 }
 
 QStringList TSimulatedCdDrive::EnumerateCdDrives()

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +66,9 @@ public:
 
     // --- CdDevice ------------------------------------------------------------------------
     QStringList EnumerateCdDrives() override;
+    // A drive labelled by the file's name, holding the disc ImageDiscs gives for the path.
+    std::optional<QString> AddImageDrive(const QString& path) override;
+    QMap<QString, TSimDisc> ImageDiscs;
     std::optional<quint32> DiscSerial(const QString& drive) override;
     void OpenDevice(const QString& drive) override;
     void CloseDevice() override;

@@ -244,6 +244,7 @@ private Q_SLOTS:
                               "&Lyrics Edit",
                               "&Program Edit",
                               "Look &Up Disc...",
+                              "&Open Image...",
                               "-",
                               "Stay on &Top",
                               "L&yrics Form(O&n|O&ff|&Depend)",
