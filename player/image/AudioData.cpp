@@ -8,8 +8,6 @@
 
 namespace qlnx {
 
-Q_LOGGING_CATEGORY(lcImage, "qlnx.image", QtWarningMsg)
-
 namespace {
 
 quint32 Le32(const char* p)

@@ -4,13 +4,11 @@
 #include <optional>
 
 #include <QByteArray>
-#include <QLoggingCategory>
 #include <QString>
 
-namespace qlnx {
+#include "base/Log.h"
 
-// Why an image cannot be read, at info level (off by default): "qlnx.image".
-Q_DECLARE_LOGGING_CATEGORY(lcImage)
+namespace qlnx {
 
 // How a sheet says a file behind it holds its sectors.
 enum class TFileKind

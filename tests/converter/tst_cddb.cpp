@@ -232,7 +232,7 @@ private Q_SLOTS:
                                              "[Title]\r\nDisc / Title\r\n\r\n"
                                              "[Track01]\r\nOne\r\n\r\n"
                                              "[Track02]\r\nTwo, first part, second part\r\n\r\n"
-                                             "[Track04]\r\nTab\there line\\back\\x  cut\r\n\r\n"));
+                                             "[Track04]\r\nTab here line\\back\\x  cut\r\n\r\n"));
         const QList<TLogLine> expected{{QStringLiteral("00180200"), TLogStyle::Bold},
                                        N("Artist : Long Artist Name"),
                                        N("Title  : Disc / Title"),

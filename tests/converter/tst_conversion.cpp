@@ -239,7 +239,7 @@ private Q_SLOTS:
     {
         Convert("[00000001]\nartist=a\tb\x01"
                 "c\ntitle=[track02]\n1=  [Title]\n2=[Track2]\n");
-        QCOMPARE(ReadAll(Out("00000001.dat")),
+        QCOMPARE(ReadFile(Out("00000001.dat")),
                  CrLf("[Artist]\na b c\n\n[Title]\n [track02]\n\n[Track01]\n   [Title]\n\n"
                       "[Track02]\n[Track2]\n\n"));
     }

@@ -264,14 +264,14 @@ private Q_SLOTS:
         TDiscModel model;
         LoadFrom(model, 4, "[Artist]\r\nKeep me\r\n");
         const QString name = DiscDataFileName(model, ProgramDir());
-        const QByteArray before = ReadAll(name);
+        const QByteArray before = ReadFile(name);
         model.SetArtist(QStringLiteral("first part\nsecond part"));
         QCOMPARE(SaveDiscData(model, ProgramDir()).value_or(QString()),
                  QStringLiteral("ファイル %1 に改行を含む値は書けません").arg(name));
         model.SetArtist(QStringLiteral("A"));
         model.Tracks(2).Lyrics = {{QStringLiteral("lyric one\r[Track02]"), 1}};
         QVERIFY(SaveDiscData(model, ProgramDir()));
-        QCOMPARE(ReadAll(name), before);
+        QCOMPARE(ReadFile(name), before);
         QCOMPARE(OneLineValue(QStringLiteral("a\r\nb\tc\x1f\u2028d")), QStringLiteral("a  b c  d"));
 
         QVERIFY(ReadsAsSectionHeader(QStringLiteral("[track04]")));

@@ -190,7 +190,7 @@ private Q_SLOTS:
         host.Service.reset();
         // Stopped where it was last heard of; no completion is made up.
         QTRY_COMPARE(client.State(), TState::Stopped);
-        QVERIFY(client.Results.isEmpty());
+        QCOMPARE(client.Results, QList<TNotifyResult>{});
         QVERIFY(client.Player->Status().Position > 0);
 
         // The next play starts a new service.

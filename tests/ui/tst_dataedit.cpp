@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "controls/AndPanel.h"
+#include "disc/DiscDataFile.h"
 #include "support/FullDisk.h"
 #include "support/PlayerRig.h"
 #include "ui/DataEdit.h"
