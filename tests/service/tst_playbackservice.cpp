@@ -185,6 +185,9 @@ private Q_SLOTS:
         TClient client(host);
         client.Player->Play(m_disc, nullptr, 0, 2352 * 450, client.Done());
         QTRY_VERIFY(client.Player->Connected());
+        // The audio runs on the output's virtual clock only once the play has reached it, so
+        // a slow machine cannot see the play get anywhere else before the kill.
+        QTRY_VERIFY(host.Output->Wakes() > 0);
         host.Run(1000);
         QTRY_VERIFY(client.Player->Status().Position > 0);
         host.Service.reset();
