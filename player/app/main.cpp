@@ -81,14 +81,17 @@ int main(int argc, char** argv)
     // close plays on; without it they play in this process.
     const QString playd = QCoreApplication::applicationDirPath() + QStringLiteral("/qlnx-playd");
     std::unique_ptr<TDiscPlayer> player;
+    TServicePlayer* servicePlayer = nullptr;
     // (Without a private place for its socket, nobody's service is trusted: plays stay here.)
     const QString name = DefaultServiceName();
     if (QFileInfo(playd).isExecutable() && !name.isEmpty()) {
         QStringList arguments{QStringLiteral("--socket"), name};
         if (test.OutputStallMs > 0)
             arguments << QStringLiteral("--stall-output") << QString::number(test.OutputStallMs);
-        player = std::make_unique<TServicePlayer>(
+        auto service = std::make_unique<TServicePlayer>(
             TServiceSetup{.SocketName = name, .Start = StartServiceProgram(playd, arguments)});
+        servicePlayer = service.get();
+        player = std::move(service);
     }
     TCdioDevice device({.ImagePaths = DriveImagePaths(settings, programDir),
                         .Player = std::move(player),
@@ -105,6 +108,9 @@ int main(int argc, char** argv)
     mainForm.SetAboutForm(about);
     mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
     ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
+    if (servicePlayer)
+        QObject::connect(servicePlayer, &TServicePlayer::NameTaken, &mainForm,
+                         [&mainForm](const QString& message) { mainForm.ReportError(message); });
     // On the session bus as a media player when there is one; without a bus nothing changes.
     TMprisService mpris(mainForm.Controller(), model, device);
     QObject::connect(&mpris, &TMprisService::RaiseRequested, &mainForm,

@@ -291,6 +291,10 @@ void TServicePlayer::NeedService()
     // started at a name held by someone else: the play fails, to be tried again later.
     const bool taken = std::exchange(m_nameTaken, false) ||
                        InspectSocketName(m_setup.SocketName) == TSocketName::Foreign;
+    if (taken && !std::exchange(m_nameTakenSaid, true))
+        Q_EMIT NameTaken(
+            QStringLiteral("%1 は他のユーザーかプログラムのものなので、再生サービスを使えません")
+                .arg(m_setup.SocketName));
     if (taken || !m_setup.Start || ++m_starts > MaxStarts || !m_setup.Start()) {
         m_starts = 0;
         GiveUp();

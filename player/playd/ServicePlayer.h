@@ -68,6 +68,11 @@ public:
     // Talking with a service of this version.
     bool Connected() const { return m_link == TLink::Ready; }
 
+Q_SIGNALS:
+    // The service's name is held by something that is not ours, so nothing plays through it:
+    // said once, for the window to tell the user (a play only fails).
+    void NameTaken(const QString& message);
+
 private:
     enum class TLink
     {
@@ -108,6 +113,7 @@ private:
     qint64 m_pid = 0;
     int m_starts = 0;         // services started since one last answered
     bool m_nameTaken = false; // found the name held by what is not ours
+    bool m_nameTakenSaid = false;
 
     QList<TMessage> m_queue;   // not sent yet
     QList<TMessage> m_unacked; // sent, not known to be handled

@@ -317,8 +317,13 @@ private Q_SLOTS:
             TServiceHost host(name);
             TClient client(host);
             QTRY_VERIFY(client.Player->Settled());
+            QSignalSpy said(client.Player.get(), &TServicePlayer::NameTaken);
             client.Player->Play(m_disc, nullptr, 0, 2352 * 75, client.Done());
             QTRY_COMPARE(client.Results, QList<TNotifyResult>{TNotifyResult::Failure});
+            // The user hears of it once, not at every play.
+            client.Player->Play(m_disc, nullptr, 0, 2352 * 75, client.Done());
+            QTRY_COMPARE(client.Results.size(), 2);
+            QCOMPARE(said.size(), 1);
             QCOMPARE(host.Starts, 0);
             QCOMPARE(client.State(), TState::Stopped);
             QVERIFY(QFileInfo::exists(name) || QFileInfo(name).isSymLink());
