@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "disc/Tmsf.h"
+#include "discid/DiscIdentity.h"
 
 namespace qlnx {
 
@@ -68,16 +69,10 @@ bool IsAudioSector(const TDiscToc& toc, qint32 lsn)
 
 quint32 FreedbId(const TDiscToc& toc)
 {
-    // Counted in seconds of addresses with the lead-in: the digit sums of the track starts,
-    // the disc's length and the number of tracks.
-    quint32 sum = 0;
-    for (const TDiscToc::TTrack& track : toc.Tracks) {
-        for (qint32 seconds = (track.Start + 150) / 75; seconds > 0; seconds /= 10)
-            sum += quint32(seconds % 10);
-    }
-    const qint32 first = toc.Tracks.isEmpty() ? 0 : (toc.Tracks.front().Start + 150) / 75;
-    const auto length = quint32((toc.LeadOut + 150) / 75 - first);
-    return (sum % 255) << 24 | (length & 0xFFFF) << 8 | quint32(toc.Tracks.size() & 0xFF);
+    QList<qint32> offsets;
+    for (const TDiscToc::TTrack& track : toc.Tracks)
+        offsets.append(track.Start + 150);
+    return CddbDiscId(offsets, (toc.LeadOut + 150) / 75);
 }
 
 } // namespace qlnx

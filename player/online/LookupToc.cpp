@@ -3,6 +3,7 @@
 #include <discid/discid.h>
 
 #include "disc/DiscModel.h"
+#include "discid/DiscIdentity.h"
 
 namespace qlnx {
 
@@ -11,14 +12,6 @@ namespace {
 constexpr qint32 LeadIn = 150;
 constexpr qint32 FramesPerSecond = 75;
 constexpr qint32 SectorLimit = 100 * 60 * FramesPerSecond;
-
-int DigitSum(qint32 n)
-{
-    int sum = 0;
-    for (; n > 0; n /= 10)
-        sum += n % 10;
-    return sum;
-}
 
 } // namespace
 
@@ -79,13 +72,10 @@ quint32 FreedbDiscId(const TLookupToc& toc)
 {
     if (!IsUsableToc(toc))
         return 0;
-    int checksum = 0;
+    QList<qint32> offsets;
     for (qint32 start : toc.Starts)
-        checksum += DigitSum((start + LeadIn) / FramesPerSecond);
-    const qint32 seconds =
-        (toc.LeadOut + LeadIn) / FramesPerSecond - (toc.Starts.first() + LeadIn) / FramesPerSecond;
-    return quint32(checksum % 0xff) << 24 | quint32(seconds & 0xffff) << 8 |
-           quint32(toc.TrackCount());
+        offsets.append(start + LeadIn);
+    return CddbDiscId(offsets, (toc.LeadOut + LeadIn) / FramesPerSecond);
 }
 
 } // namespace qlnx
