@@ -67,6 +67,8 @@ public:
     qint64 ServicePid() const { return m_pid; }
     // Talking with a service of this version.
     bool Connected() const { return m_link == TLink::Ready; }
+    // Every request has been answered by the service: none would be asked again of the next.
+    bool Answered() const { return m_queue.isEmpty() && m_unacked.isEmpty(); }
 
 Q_SIGNALS:
     // The service's name is held by something that is not ours, so nothing plays through it:
