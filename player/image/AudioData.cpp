@@ -112,7 +112,10 @@ std::optional<TAudioHeader> ParseAiff(const QByteArray& head, QString* why)
             if (size < 18 || pos + 8 + 18 > head.size())
                 break;
             const char* c = chunk + 8;
-            if (!CheckFormat(qint64(Extended(c + 8)), Be16(c + 6), Be16(c), why))
+            // A rate past any real one (or not a number) is kept out of the integer range.
+            const double rate = Extended(c + 8);
+            const qint64 hz = rate >= 0 && rate < 1e9 ? qint64(rate) : 0;
+            if (!CheckFormat(hz, Be16(c + 6), Be16(c), why))
                 return std::nullopt;
             format = true;
         } else if (std::memcmp(chunk, "SSND", 4) == 0) {
