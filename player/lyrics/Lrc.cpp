@@ -98,8 +98,15 @@ TLrcText ReadLrcText(const QString& text)
             // The text as it stands after the tags; the file line's outer blanks are dropped.
             // Word times go, and with them the blanks they leave at either end.
             QString lyric = line.toString();
-            if (lyric.contains(WordTime))
-                lyric = lyric.remove(WordTime).trimmed();
+            // Removing one tag can join the pieces around it into another ("[0<00:01>0:05]"),
+            // so remove until none is left.
+            bool worded = false;
+            while (lyric.contains(WordTime)) {
+                lyric.remove(WordTime);
+                worded = true;
+            }
+            if (worded)
+                lyric = lyric.trimmed();
             for (const qint64 ms : times)
                 lines.append({ms, lyric});
             continue;

@@ -71,9 +71,13 @@ std::optional<QList<TDiscCandidate>> ParseMusicBrainzReleases(const QByteArray& 
         for (const QJsonValue& t : medium->value(QLatin1String("tracks")).toArray()) {
             const QJsonObject track = t.toObject();
             c.Tracks.append(track.value(QLatin1String("title")).toString());
+            // In milliseconds; a length beyond a day is no length a disc can have, and would
+            // not fit the integer either.
             const QJsonValue length = track.value(QLatin1String("length"));
-            allLengths = allLengths && length.isDouble() && length.toDouble() >= 0;
-            c.Lengths.append(qint64(length.toDouble()));
+            const double ms = length.toDouble(-1);
+            const bool known = length.isDouble() && ms >= 0 && ms <= 86'400'000.0;
+            allLengths = allLengths && known;
+            c.Lengths.append(known ? qint64(ms) : 0);
         }
         if (!allLengths)
             c.Lengths.clear();

@@ -190,7 +190,10 @@ TNotifyResult ReadResult(TReader& r)
 // Whether [from, to) lies on the disc, from its start to its lead-out, on whole sample frames.
 bool OnDisc(const TPlayedDisc& disc, qint64 from, qint64 to)
 {
-    const qint64 end = qint64(std::max(disc.Toc.LeadOut, 0)) * BytesPerSector;
+    // A lead-out before the start is no disc at all, not an empty one.
+    if (disc.Toc.LeadOut < 0)
+        return false;
+    const qint64 end = qint64(disc.Toc.LeadOut) * BytesPerSector;
     return from >= 0 && to >= 0 && from <= end && to <= end && from % BytesPerSampleFrame == 0 &&
            to % BytesPerSampleFrame == 0;
 }

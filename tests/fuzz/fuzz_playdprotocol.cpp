@@ -33,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QLNX_FUZZ_CHECK(again && *again == message);
         QLNX_FUZZ_CHECK(EncodeFrame(*again) == frame);
         // Whatever the numbers, a play the service would run stays on its disc.
-        if (message.Type == TMessageType::Play)
-            (void)Runnable(message);
+        if (message.Type == TMessageType::Play && Runnable(message))
+            QLNX_FUZZ_CHECK(message.From >= 0 && message.To >= 0 && message.From % 4 == 0 &&
+                            message.To / 2352 <= message.Disc.Toc.LeadOut);
         if (message.Type == TMessageType::Status)
             (void)Plausible(message);
     }
