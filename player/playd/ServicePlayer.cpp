@@ -149,6 +149,7 @@ void TServicePlayer::ReadyRead()
             m_socket->abort();
             return;
         }
+        ++m_heard;
         Handle(message);
         if (m_socket->state() != QLocalSocket::ConnectedState)
             return;
@@ -328,8 +329,7 @@ qint64 TServicePlayer::PositionNow() const
 {
     if (m_status.State != TState::Playing)
         return m_status.Position;
-    const auto elapsed = std::chrono::steady_clock::now() - m_statusAt;
-    const qint64 ns = std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
+    const qint64 ns = m_setup.Clock->NowNs() - m_statusAtNs;
     const qint64 position =
         m_status.Position + ns * SampleRate / 1'000'000'000 * BytesPerSampleFrame;
     return std::min(position, std::max(m_end, m_status.Position));
@@ -339,7 +339,7 @@ void TServicePlayer::SetStatus(TState state, qint64 position)
 {
     m_status.State = state;
     m_status.Position = position;
-    m_statusAt = std::chrono::steady_clock::now();
+    m_statusAtNs = m_setup.Clock->NowNs();
 }
 
 void TServicePlayer::Play(const TPlayedDisc& disc, std::shared_ptr<TSectorSource>, qint64 from,

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "audio/AudioOutput.h"
 #include "audio/DiscPlayer.h"
 #include "playd/Protocol.h"
 
@@ -30,6 +31,8 @@ struct TServiceSetup
     // A service that reports nothing this long while it plays or has requests to answer is
     // hung (it reports every half second while playing).
     int SilenceTimeoutMs = 2000;
+    // What a running play's position moves on with between the service's reports.
+    std::shared_ptr<const TClock> Clock = std::make_shared<TSteadyClock>();
 };
 
 // Plays through the playback service, so that a play goes on after the player has ended.
@@ -69,6 +72,8 @@ public:
     bool Connected() const { return m_link == TLink::Ready; }
     // Every request has been answered by the service: none would be asked again of the next.
     bool Answered() const { return m_queue.isEmpty() && m_unacked.isEmpty(); }
+    // Messages read from services so far.
+    quint64 Heard() const { return m_heard; }
 
 Q_SIGNALS:
     // The service's name is held by something that is not ours, so nothing plays through it:
@@ -126,7 +131,8 @@ private:
     // What plays, as last heard or as asked for since, and when that was.
     TStatus m_status;
     qint64 m_end = 0;
-    std::chrono::steady_clock::time_point m_statusAt;
+    qint64 m_statusAtNs = 0;
+    quint64 m_heard = 0;
 };
 
 // The service's rendezvous: product and uid, in the user's private socket directory (see

@@ -133,6 +133,7 @@ void TPlaybackService::Read(TClient& client)
 void TPlaybackService::Send(TClient& client, const TMessage& message)
 {
     client.Socket->write(EncodeFrame(message));
+    ++m_sent;
 }
 
 void TPlaybackService::SendStatus(TClient& client)

@@ -46,6 +46,8 @@ public:
     bool Listen();
     // Something plays, or waits for its player: the service is not about to end.
     bool Busy() const { return !m_idleTimer.isActive(); }
+    // Messages sent to players so far.
+    quint64 Sent() const { return m_sent; }
 
 Q_SIGNALS:
     // Idle long enough, or retired: the program may end.
@@ -78,6 +80,7 @@ private:
     TPlayedDisc m_discIdentity;
     quint32 m_playId = 0;
     qint64 m_end = 0;
+    quint64 m_sent = 0;
     int m_lock = -1; // the name's lock file, held while the service lives
 };
 
