@@ -56,21 +56,28 @@ private:
     TSimulatedCdDrive m_device;
 };
 
-// Disc images written for the test; an empty drive is an image file that is not there.
+// The drives' discs as images in dir; an empty drive is an image file that is not there.
+QStringList WriteImages(const QTemporaryDir& dir, const TDrives& drives)
+{
+    QStringList images;
+    for (qsizetype i = 0; i < drives.size(); ++i) {
+        QList<TTestTrack> tracks;
+        for (const qint32 frames : drives.at(i))
+            tracks.append(TTestTrack{frames});
+        const QString name = QStringLiteral("disc%1").arg(i);
+        images.append(tracks.isEmpty() ? dir.filePath(name + QStringLiteral(".cue"))
+                                       : WriteCueImage(dir.path(), name, tracks));
+    }
+    return images;
+}
+
+// Disc images read directly.
 class TLibcdio final : public TDeviceUnderTest
 {
 public:
     explicit TLibcdio(const TDrives& drives)
     {
-        QStringList images;
-        for (qsizetype i = 0; i < drives.size(); ++i) {
-            QList<TTestTrack> tracks;
-            for (const qint32 frames : drives.at(i))
-                tracks.append(TTestTrack{frames});
-            const QString name = QStringLiteral("disc%1").arg(i);
-            images.append(tracks.isEmpty() ? m_dir.filePath(name + QStringLiteral(".cue"))
-                                           : WriteCueImage(m_dir.path(), name, tracks));
-        }
+        const QStringList images = WriteImages(m_dir, drives);
         auto output = std::make_unique<TCaptureOutput>();
         m_output = output.get();
         m_device = std::make_unique<TCdioDevice>(TCdioDeviceSetup{.ImagePaths = images,
@@ -94,16 +101,10 @@ public:
     explicit TMonitored(const TDrives& drives)
     {
         std::vector<TBackendDrive> backends;
-        for (qsizetype i = 0; i < drives.size(); ++i) {
-            QList<TTestTrack> tracks;
-            for (const qint32 frames : drives.at(i))
-                tracks.append(TTestTrack{frames});
-            const QString name = QStringLiteral("disc%1").arg(i);
-            const QString image = tracks.isEmpty() ? m_dir.filePath(name + QStringLiteral(".cue"))
-                                                   : WriteCueImage(m_dir.path(), name, tracks);
+        const QStringList images = WriteImages(m_dir, drives);
+        for (qsizetype i = 0; i < images.size(); ++i)
             backends.push_back(
-                {QStringLiteral("sr%1").arg(i), MakeScriptedDriveBackend(image, {})});
-        }
+                {QStringLiteral("sr%1").arg(i), MakeScriptedDriveBackend(images.at(i), {})});
         auto output = std::make_unique<TCaptureOutput>();
         m_output = output.get();
         m_device =
@@ -133,15 +134,7 @@ class TThroughService final : public TDeviceUnderTest
 public:
     explicit TThroughService(const TDrives& drives)
     {
-        QStringList images;
-        for (qsizetype i = 0; i < drives.size(); ++i) {
-            QList<TTestTrack> tracks;
-            for (const qint32 frames : drives.at(i))
-                tracks.append(TTestTrack{frames});
-            const QString name = QStringLiteral("disc%1").arg(i);
-            images.append(tracks.isEmpty() ? m_dir.filePath(name + QStringLiteral(".cue"))
-                                           : WriteCueImage(m_dir.path(), name, tracks));
-        }
+        const QStringList images = WriteImages(m_dir, drives);
         const QString socket = m_dir.filePath(QStringLiteral("playd"));
         auto output = std::make_unique<TCaptureOutput>();
         m_output = output.get();
