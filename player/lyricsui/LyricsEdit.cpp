@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -59,6 +60,19 @@ bool IsEnter(const QKeyEvent& key)
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
+// A caption longer than the column's buttons are wide gets the largest font, down to 8 px,
+// that fits inside the button's frame, rather than being cut off at both ends.
+void FitCaption(QPushButton& button, int width)
+{
+    const int room = width - 2 * button.style()->pixelMetric(QStyle::PM_ButtonMargin) - 4;
+    QFont font = button.font();
+    if (font.pixelSize() <= 0)
+        return;
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(button.text()) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    button.setFont(font);
+}
+
 } // namespace
 
 TLyricsEditForm::TLyricsEditForm(TDiscModel& model, QWidget* parent)
@@ -95,6 +109,7 @@ void TLyricsEditForm::FormCreate()
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
+    FitCaption(*m_findOnlineButton, ButtonWidth);
     setMinimumSize(MinimumWidth, MinimumHeight);
     resize(DesignWidth, DesignHeight);
 

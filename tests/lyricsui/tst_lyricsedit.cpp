@@ -125,6 +125,9 @@ private Q_SLOTS:
         f.resize(100, 100);
         QCOMPARE(f.size(), f.minimumSize());
         QVERIFY(f.FindOnlineButton().geometry().bottom() < f.OkButton().y());
+        // Its caption is longer than the others: it fits its button, not cut off at both ends.
+        const QPushButton& find = f.FindOnlineButton();
+        QVERIFY(QFontMetrics(find.font()).horizontalAdvance(find.text()) < find.width() - 8);
 
         // The grid is one stop: Tab leaves it for Replace. Import, Export and Find Online come
         // last.
