@@ -20,7 +20,10 @@ qint32 TLookupToc::AudioLeadOut() const
 {
     if (TrailingDataTracks <= 0 || TrailingDataTracks >= TrackCount())
         return LeadOut;
-    return Starts.at(AudioTrackCount()) - SessionGap;
+    // An image may put the data track right after the audio, without the sessions' gap: its
+    // audio then ends where the data begins.
+    const qint32 data = Starts.at(AudioTrackCount());
+    return data - SessionGap > Starts.at(AudioTrackCount() - 1) ? data - SessionGap : data;
 }
 
 qint64 TLookupToc::TrackLengthMs(int i) const

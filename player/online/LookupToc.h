@@ -21,7 +21,8 @@ struct TLookupToc
 
     int TrackCount() const { return int(Starts.size()); }
     int AudioTrackCount() const { return TrackCount() - TrailingDataTracks; }
-    // Where the audio session ends: the lead-out, or before the trailing data tracks.
+    // Where the audio session ends: the lead-out, or before the trailing data tracks (at their
+    // start when the table leaves no room for the gap between the sessions).
     qint32 AudioLeadOut() const;
     // The length of track i (0-based) in milliseconds; the last audio track ends with its
     // session.

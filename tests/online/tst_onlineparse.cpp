@@ -137,6 +137,10 @@ private Q_SLOTS:
         candidates[0].Tracks = {QStringLiteral("a"), QStringLiteral("b")};
         candidates[0].Lengths = {200000, 200000};
         QCOMPARE(MarkCandidates(candidates, toc), 0);
+        // An image without the gap between the sessions: the audio ends where the data begins.
+        toc.Starts = {0, 15000, 15100};
+        QCOMPARE(toc.AudioLeadOut(), 15100);
+        QVERIFY(!MusicBrainzDiscId(toc).isEmpty());
     }
 
     void musicBrainzReleases()
