@@ -194,10 +194,9 @@ TDiscToc TSimulatedCdDrive::DiscToc()
     if (!d || !DiscReady(*d))
         return toc;
     for (int t = 1; t <= d->Disc->Tracks.size(); ++t) {
-        toc.Tracks.append(
-            {qint32(d->Disc->FirstStart + TrackStartFrame(*d, t)), d->Disc->Tracks[t - 1].Audio});
+        toc.Tracks.append({qint32(TrackStartFrame(*d, t)), d->Disc->Tracks[t - 1].Audio});
     }
-    toc.LeadOut = qint32(d->Disc->FirstStart + DiscEndFrame(*d));
+    toc.LeadOut = qint32(DiscEndFrame(*d));
     return toc;
 }
 

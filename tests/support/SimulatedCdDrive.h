@@ -25,7 +25,6 @@ struct TSimDisc
     QList<TSimTrack> Tracks;
     std::optional<quint32> Serial; // no value: the identity cannot be read
     TDiscText Text;
-    qint32 FirstStart = 0; // where track 1 starts in the table of contents
 
     // Audio tracks of the given lengths in seconds.
     static TSimDisc Audio(const QList<int>& seconds, quint32 serial);
@@ -84,7 +83,7 @@ public:
     void PauseDevice() override;
     void OpenDoor() override;
     void CloseDoor() override;
-    // The tracks one after the other from sector FirstStart of the disc.
+    // The tracks one after the other from sector 0.
     TDiscToc DiscToc() override;
     TDiscText CdText() override;
     bool DrivesSettled() override { return m_settled; }
