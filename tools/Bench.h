@@ -14,6 +14,10 @@
 // device takes to end while a drive call does not return.
 void BenchSlowDrive(const QString& image);
 
+// CPU time of decoding a FLAC image per minute of audio, through the image reader, on a FLAC
+// file encoded from seconds of generated audio (BenchFlac.cpp).
+void BenchFlacDecode(int seconds);
+
 // CPU time of the whole player, idle with a disc loaded, over 60 s: the real program, started
 // from a copy in a directory of its own whose settings name the image.
 void BenchIdlePlayer(const QString& image, const QString& player);

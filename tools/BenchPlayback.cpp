@@ -6,9 +6,10 @@
 //   play), CPU of both processes;
 // - drive: the longest event-loop stall while the playback logic works a slow drive, and how
 //   long the device takes to end during a drive call that does not return;
-// - idle: the CPU time of the whole player, idle with a disc loaded, over 60 s.
+// - idle: the CPU time of the whole player, idle with a disc loaded, over 60 s;
+// - flac: the CPU time of decoding a FLAC image per minute of audio.
 //
-//   qlnx_bench_playback [latency] [cpu] [service] [drive] [idle]   (all by default)
+//   qlnx_bench_playback [latency] [cpu] [service] [drive] [idle] [flac]   (all by default)
 
 #include <algorithm>
 #include <atomic>
@@ -157,7 +158,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList all{QStringLiteral("latency"), QStringLiteral("cpu"),
                           QStringLiteral("service"), QStringLiteral("drive"),
-                          QStringLiteral("idle")};
+                          QStringLiteral("idle"),    QStringLiteral("flac")};
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Measures playback on a disc image."));
     parser.addHelpOption();
@@ -197,6 +198,8 @@ int main(int argc, char** argv)
             BenchSlowDrive(image);
         else if (part == QLatin1String("idle"))
             BenchIdlePlayer(image, app.applicationDirPath() + QStringLiteral("/qlnx"));
+        else if (part == QLatin1String("flac"))
+            BenchFlacDecode(180);
         std::fflush(stdout);
     }
     return 0;

@@ -239,6 +239,12 @@ quint32 TCdioDevice::TrackLength(int track)
     return MsfFromFrames(TrackEndSector(disc->Toc, track) - disc->Toc.Tracks.at(track - 1).Start);
 }
 
+TDiscToc TCdioDevice::DiscToc()
+{
+    const auto disc = OpenDisc();
+    return disc ? disc->Toc : TDiscToc{};
+}
+
 quint32 TCdioDevice::CurrentPosition()
 {
     const TDriveSnapshot snapshot = OpenSnapshot();

@@ -84,6 +84,7 @@ public:
     void OpenDoor() override;
     void CloseDoor() override;
 
+    TDiscToc DiscToc() override;
     TDiscText CdText() override;
     bool DrivesSettled() override;
 

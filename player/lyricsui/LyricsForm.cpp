@@ -1,6 +1,8 @@
 #include "lyricsui/LyricsForm.h"
 
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDialog>
 #include <QMenu>
 #include <QMouseEvent>
@@ -10,6 +12,7 @@
 #include "controls/Common.h"
 #include "lyrics/LyricsGeometry.h"
 #include "uilogic/Colors.h"
+#include "uilogic/DroppedImage.h"
 #include "uilogic/MainGeometry.h"
 
 namespace qlnx {
@@ -23,6 +26,7 @@ TLyricsForm::TLyricsForm(QWidget* parent)
     // It shows and hides by itself at track changes (Depend): that must never take the
     // activation, the keyboard focus or an open menu from the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setAcceptDrops(true); // a disc image dropped here opens as on the main window
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
@@ -132,6 +136,21 @@ bool TLyricsForm::eventFilter(QObject* watched, QEvent* event)
 void TLyricsForm::contextMenuEvent(QContextMenuEvent* event)
 {
     m_popupMenu->popup(event->globalPos());
+}
+
+void TLyricsForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedImage(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TLyricsForm::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedImage(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    Q_EMIT ImageDropped(path);
 }
 
 void TLyricsForm::ChangePanelFont(TAndPanel& panel)

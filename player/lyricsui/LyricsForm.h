@@ -47,6 +47,8 @@ Q_SIGNALS:
     // resized this one. The pair is always dragged by the window pressed: moving the other
     // one under the pointer would make it jump.
     void PlaceMainFormAt(QPoint position);
+    // A disc image was dropped on the window: the main window opens it as if dropped there.
+    void ImageDropped(const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,6 +59,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void ChangePanelFont(TAndPanel& panel);

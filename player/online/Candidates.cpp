@@ -20,7 +20,8 @@ int MarkCandidates(QList<TDiscCandidate>& candidates, const TLookupToc& toc)
     for (TDiscCandidate& c : candidates) {
         c.Fits = true;
         c.Misfit.clear();
-        if (c.Tracks.size() != toc.TrackCount()) {
+        // A release may list the data tracks of an enhanced disc or leave them out.
+        if (c.Tracks.size() != toc.TrackCount() && c.Tracks.size() != toc.AudioTrackCount()) {
             c.Fits = false;
             c.Misfit = QStringLiteral("%1 tracks, the disc has %2")
                            .arg(c.Tracks.size())

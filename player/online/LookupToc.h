@@ -4,38 +4,46 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "disc/DiscToc.h"
+
 namespace qlnx {
 
-class TDiscModel;
-
-// The audio tracks of a disc as the lookup services know it: each start and the lead-out as
-// sector addresses without the 150-sector lead-in.
+// A disc as the lookup services know it: each track's start, data tracks included, and the
+// disc's lead-out as sector addresses without the 150-sector lead-in. An enhanced disc ends
+// in data tracks of a session of their own: the audio session ends 11400 sectors (its lead-out
+// and the next session's lead-in) before the first of them.
 struct TLookupToc
 {
     int FirstTrack = 1;
     QList<qint32> Starts;
     qint32 LeadOut = 0;
+    int TrailingDataTracks = 0;
 
     int TrackCount() const { return int(Starts.size()); }
-    // The length of track i (0-based) in milliseconds.
+    int AudioTrackCount() const { return TrackCount() - TrailingDataTracks; }
+    // Where the audio session ends: the lead-out, or before the trailing data tracks (at their
+    // start when the table leaves no room for the gap between the sessions).
+    qint32 AudioLeadOut() const;
+    // The length of track i (0-based) in milliseconds; the last audio track ends with its
+    // session.
     qint64 TrackLengthMs(int i) const;
     bool operator==(const TLookupToc&) const = default;
 };
 
-// The table of the loaded disc, rebuilt from its track lengths (each track runs up to the next
-// one's start, the last up to the lead-out) with the first track at sector 0, where nearly
-// every disc starts it. Empty when no disc is loaded.
-TLookupToc LookupTocOf(const TDiscModel& model);
+// The table the drive (or the image) read, for the lookups.
+TLookupToc LookupTocOf(const TDiscToc& toc);
 
-// Whether the table can be looked up: 1..99 tracks rising from sector 0, the lead-out after
-// the last start, all within 100 minutes.
+// Whether the table can be looked up: 1..99 tracks rising from sector 0 on, the lead-out after
+// the last start, all within 100 minutes, and an audio session that ends after its last start.
 bool IsUsableToc(const TLookupToc& toc);
 
-// The disc id of the first service, as a drive read gives it; empty for an unusable table.
+// The disc id of the first service, as a drive read gives it: of the audio session only.
+// Empty for an unusable table.
 QString MusicBrainzDiscId(const TLookupToc& toc);
 
 // The classic 32-bit disc id: the digit sums of the starts in seconds, the playing time in
-// seconds and the track count. 0 for an unusable table.
+// seconds and the track count, data tracks and the disc's lead-out included. 0 for an
+// unusable table.
 quint32 FreedbDiscId(const TLookupToc& toc);
 
 } // namespace qlnx

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "disc/DiscText.h"
+#include "disc/DiscToc.h"
 #include "disc/TrackSource.h"
 
 namespace qlnx {
@@ -107,6 +108,10 @@ public:
     virtual void OpenDoor() = 0;
     virtual void CloseDoor() = 0;
 
+    // The table of contents of the disc in the open drive as the drive (or the image) gives
+    // it: where each track starts, data tracks included, and the disc's lead-out. Empty when
+    // the drive holds no disc read yet.
+    virtual TDiscToc DiscToc() { return {}; }
     // The CD-Text of the disc in the open drive; empty when it has none.
     virtual TDiscText CdText() { return {}; }
     // Whether every drive has had its first look: a disc in it has been read, or found

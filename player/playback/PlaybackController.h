@@ -66,6 +66,8 @@ public:
     bool TryOtherDrives();
     void DriveComboChange(int index);
     int DriveIndex() const { return m_driveIndex; }
+    // The device, for what it tells of the loaded disc beyond the model (its table of contents).
+    CdDevice& Device() { return m_device; }
     const QStringList& Drives() const { return m_drives; }
 
     // --- Play order ---------------------------------------------------------------------

@@ -86,6 +86,7 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
     });
     connect(m_lyricsForm, &TLyricsForm::CloseClick, this,
             [this] { SetLyricsFormMode(int(TLyricsFormMode::Off)); });
+    connect(m_lyricsForm, &TLyricsForm::ImageDropped, this, &TQLNXMainForm::OpenImage);
 
     connect(&m_model, &TDiscModel::ArtistSet, this,
             [this](const QString& text) { SetPanelText(*m_artistPanel, text); });

@@ -6,6 +6,7 @@
 #include "disc/DiscModel.h"
 #include "online/LookupToc.h"
 #include "onlineui/OnlineChooser.h"
+#include "playback/PlaybackController.h"
 #include "settings/ProgramDirectory.h"
 
 namespace qlnx {
@@ -22,7 +23,8 @@ void TQLNXMainForm::LookUpDiscClick()
     if (!m_onlineChooser)
         m_onlineChooser = new TOnlineChooserForm(this);
     const quint32 discID = m_model.DiscID();
-    const auto chosen = m_onlineChooser->Choose(settingsFile, LookupTocOf(m_model));
+    const auto chosen =
+        m_onlineChooser->Choose(settingsFile, LookupTocOf(m_controller->Device().DiscToc()));
     if (!chosen || m_model.DiscID() != discID || !m_model.Loaded())
         return;
     QStringList names = chosen->Tracks.mid(0, m_model.TrackCount());

@@ -9,8 +9,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QMimeData>
-#include <QUrl>
 
 #include "controls/AndPanel.h"
 #include "controls/Common.h"
@@ -21,6 +19,7 @@
 #include "settings/ProgramDirectory.h"
 #include "settings/Settings.h"
 #include "ui/MainMenu.h"
+#include "uilogic/DroppedImage.h"
 
 namespace qlnx {
 
@@ -139,22 +138,6 @@ void TQLNXMainForm::OpenImage(const QString& path)
         ini.Save();
     m_controller->OpenImage(QFileInfo(path).absoluteFilePath());
 }
-
-namespace {
-
-// The first local CUE sheet or TOC file among dropped files.
-QString DroppedImage(const QMimeData* data)
-{
-    for (const QUrl& url : data ? data->urls() : QList<QUrl>{}) {
-        const QString path = url.toLocalFile();
-        if (path.endsWith(u".cue", Qt::CaseInsensitive) ||
-            path.endsWith(u".toc", Qt::CaseInsensitive))
-            return path;
-    }
-    return {};
-}
-
-} // namespace
 
 void TQLNXMainForm::dragEnterEvent(QDragEnterEvent* event)
 {

@@ -3,11 +3,12 @@
 
 #include <QtTest>
 
-#include "disc/DiscModel.h"
+#include "drive/CdioDevice.h"
 #include "online/LookupToc.h"
 #include "online/OnlineParse.h"
 #include "online/OnlineSettings.h"
 #include "settings/IniFile.h"
+#include "support/TestFiles.h"
 
 using namespace qlnx;
 
@@ -89,25 +90,57 @@ private Q_SLOTS:
         QCOMPARE(FreedbDiscId(toc), freedb);
     }
 
-    // The loaded disc knows its track lengths only; the table rebuilt from them names the
-    // disc as the drive's own table does.
-    void tableOfTheLoadedDisc()
+    // The ids come from the table the drive reads, not from the track lengths: a hidden first
+    // track starts past sector 0, and the data track of an enhanced disc is left out of the
+    // first service's id (its audio session ends 11400 sectors before it) but counts for the
+    // other. Expected values worked out by hand from the services' formulas.
+    void idsOfTheTableAsRead()
     {
-        const TLookupToc drive = TocOf(164900, {150, 22460, 50197, 80614, 100828, 133318, 144712});
-        TDiscModel model;
-        model.SetDiscID(0x1234);
-        model.SetTrackCount(drive.TrackCount());
-        for (int i = 0; i < drive.TrackCount(); ++i) {
-            const qint32 end = i + 1 < drive.TrackCount() ? drive.Starts[i + 1] : drive.LeadOut;
-            const qint32 frames = end - drive.Starts[i];
-            TTrackData& t = model.Tracks(i + 1);
-            t.LengthMin = quint8(frames / 4500);
-            t.LengthSec = quint8(frames / 75 % 60);
-            t.LengthFrame = quint8(frames % 75);
-        }
-        QCOMPARE(LookupTocOf(model), drive);
-        model.SetDiscID(0);
-        QCOMPARE(LookupTocOf(model).TrackCount(), 0);
+        QTemporaryDir dir;
+        const auto image = [&dir](const QString& name, qint32 sectors, const QByteArray& tracks) {
+            QFile bin(dir.filePath(name + QStringLiteral(".bin")));
+            if (!bin.open(QIODevice::WriteOnly) || !bin.resize(qint64(sectors) * 2352))
+                return QString();
+            const QString cue = dir.filePath(name + QStringLiteral(".cue"));
+            WriteFile(cue, "FILE \"" + name.toLatin1() + ".bin\" BINARY\n" + tracks);
+            return cue;
+        };
+        const QString hidden = image(QStringLiteral("hidden"), 40000,
+                                     "TRACK 01 AUDIO\nINDEX 00 00:00:00\nINDEX 01 00:02:00\n"
+                                     "TRACK 02 AUDIO\nINDEX 01 04:26:50\n");
+        const QString enhanced = image(QStringLiteral("enhanced"), 60000,
+                                       "TRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                                       "TRACK 02 AUDIO\nINDEX 01 03:20:00\n"
+                                       "TRACK 03 MODE1/2352\nINDEX 01 09:12:00\n");
+        TCdioDevice device(TCdioDeviceSetup{.ImagePaths = {hidden, enhanced},
+                                            .PhysicalDrives = false,
+                                            .ReadAhead = TReadAhead::Inline,
+                                            .Monitor = {.PollMs = 10}});
+        const QStringList drives = device.EnumerateCdDrives();
+        QCOMPARE(drives.size(), 2);
+        QTRY_VERIFY(device.DrivesSettled());
+
+        device.OpenDevice(drives[0]);
+        TLookupToc toc = LookupTocOf(device.DiscToc());
+        QCOMPARE(toc.Starts, (QList<qint32>{150, 20000}));
+        QCOMPARE(MusicBrainzDiscId(toc), QStringLiteral("u767iaEpJTX7h5mfGbLKeJnIGII-"));
+        QCOMPARE(FreedbDiscId(toc), 0x14021302u);
+
+        device.OpenDevice(drives[1]);
+        toc = LookupTocOf(device.DiscToc());
+        QCOMPARE(toc.TrailingDataTracks, 1);
+        QCOMPARE(toc.TrackLengthMs(1), 200000);
+        QCOMPARE(MusicBrainzDiscId(toc), QStringLiteral("OMDNUUEF6OVAhAJVAHuIJDSdzdM-"));
+        QCOMPARE(FreedbDiscId(toc), 0x14032003u);
+        // A release listing the audio tracks only fits the disc.
+        QList<TDiscCandidate> candidates(1);
+        candidates[0].Tracks = {QStringLiteral("a"), QStringLiteral("b")};
+        candidates[0].Lengths = {200000, 200000};
+        QCOMPARE(MarkCandidates(candidates, toc), 0);
+        // An image without the gap between the sessions: the audio ends where the data begins.
+        toc.Starts = {0, 15000, 15100};
+        QCOMPARE(toc.AudioLeadOut(), 15100);
+        QVERIFY(!MusicBrainzDiscId(toc).isEmpty());
     }
 
     void musicBrainzReleases()

@@ -187,6 +187,19 @@ quint32 TSimulatedCdDrive::TrackLength(int track)
     return MsfFromFrames(d->Disc->Tracks[track - 1].LengthFrames);
 }
 
+TDiscToc TSimulatedCdDrive::DiscToc()
+{
+    const Drive* d = Current();
+    TDiscToc toc;
+    if (!d || !DiscReady(*d))
+        return toc;
+    for (int t = 1; t <= d->Disc->Tracks.size(); ++t) {
+        toc.Tracks.append({qint32(TrackStartFrame(*d, t)), d->Disc->Tracks[t - 1].Audio});
+    }
+    toc.LeadOut = qint32(DiscEndFrame(*d));
+    return toc;
+}
+
 quint32 TSimulatedCdDrive::CurrentPosition()
 {
     const Drive* d = Current();

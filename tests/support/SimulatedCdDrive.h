@@ -83,6 +83,8 @@ public:
     void PauseDevice() override;
     void OpenDoor() override;
     void CloseDoor() override;
+    // The tracks one after the other from sector 0.
+    TDiscToc DiscToc() override;
     TDiscText CdText() override;
     bool DrivesSettled() override { return m_settled; }
 

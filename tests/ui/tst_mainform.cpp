@@ -5,9 +5,11 @@
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <QWindow>
 
 #include "controls/AndPanel.h"
@@ -481,6 +483,46 @@ private Q_SLOTS:
         p.Form.PopupMenu().hide();
         QCoreApplication::processEvents();
         QVERIFY(!p.Form.LyricsForm().isVisible());
+    }
+
+    // A disc image dropped on the lyrics window opens as one dropped on the main window: it
+    // joins the drives, is remembered once and its disc is loaded. Other files are refused.
+    void aDroppedImageOpensFromEitherWindow()
+    {
+        TPlayer p;
+        p.Start({30}, 0x51);
+        QTemporaryDir images;
+        const QString a = images.filePath(QStringLiteral("a.cue"));
+        const QString b = images.filePath(QStringLiteral("b.toc"));
+        p.Drive.ImageDiscs[a] = TSimDisc::Audio({40, 50}, 0xA0);
+        p.Drive.ImageDiscs[b] = TSimDisc::Audio({60}, 0xB0);
+        const auto drop = [](QWidget& window, const QString& path) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&window, &enter);
+            if (!enter.isAccepted())
+                return false;
+            QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&window, &dropped);
+            return dropped.isAccepted();
+        };
+        TLyricsForm& lyrics = p.Form.LyricsForm();
+        QVERIFY(!drop(lyrics, images.filePath(QStringLiteral("notes.txt"))));
+        QCOMPARE(p.Controller().Drives().size(), 1);
+
+        QVERIFY(drop(lyrics, a));
+        QCOMPARE(p.Controller().Drives(), (QStringList{"sr0", "a.cue"}));
+        QCOMPARE(p.Model.DiscID(), 0xA0u);
+        QVERIFY(drop(p.Form, b));
+        QCOMPARE(p.Model.DiscID(), 0xB0u);
+        QVERIFY(drop(lyrics, a)); // again: the drive it has
+        QCOMPARE(p.Controller().Drives().size(), 3);
+        QCOMPARE(p.Model.DiscID(), 0xA0u);
+        const TIniFile ini(p.Dir.filePath(QStringLiteral("qlnx.ini")));
+        QCOMPARE(ini.ReadString(QStringLiteral("Drives"), QStringLiteral("Image1"), {}), a);
+        QCOMPARE(ini.ReadString(QStringLiteral("Drives"), QStringLiteral("Image2"), {}), b);
+        QVERIFY(ini.ReadString(QStringLiteral("Drives"), QStringLiteral("Image3"), {}).isEmpty());
     }
 
     void rightClickOpensTheMenu()
