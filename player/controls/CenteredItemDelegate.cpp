@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QPainter>
+#include <QScreen>
 
 namespace qlnx {
 
@@ -37,7 +38,10 @@ namespace {
 class TCenteredCombo final : public QComboBox
 {
 public:
-    using QComboBox::QComboBox;
+    TCenteredCombo(QWidget* parent, TPopupWidth popupWidth)
+        : QComboBox(parent), m_popupWidth(popupWidth)
+    {
+    }
 
     void showPopup() override
     {
@@ -45,16 +49,30 @@ public:
         QWidget* popup = view()->window();
         if (popup == window())
             return;
-        const QPoint left = mapToGlobal(QPoint(0, 0));
-        popup->setGeometry(left.x(), popup->y(), width(), popup->height());
+        int w = width();
+        if (m_popupWidth == TPopupWidth::FitItems) {
+            // The drive list is a narrow row whose items (image names) are far wider.
+            const int frame = popup->width() - view()->viewport()->width();
+            w = std::max(w, view()->sizeHintForColumn(0) + frame);
+        }
+        int x = mapToGlobal(QPoint(0, 0)).x();
+        if (const QScreen* s = screen(); s && w > width()) {
+            const QRect area = s->availableGeometry();
+            w = std::min(w, area.width());
+            x = std::clamp(x, area.left(), area.right() + 1 - w);
+        }
+        popup->setGeometry(x, popup->y(), w, popup->height());
     }
+
+private:
+    TPopupWidth m_popupWidth;
 };
 
 } // namespace
 
-QComboBox* MakeCenteredCombo(QWidget* parent)
+QComboBox* MakeCenteredCombo(QWidget* parent, TPopupWidth popupWidth)
 {
-    auto* combo = new TCenteredCombo(parent);
+    auto* combo = new TCenteredCombo(parent, popupWidth);
     combo->setFocusPolicy(Qt::NoFocus);
     auto* delegate = new TCenteredItemDelegate(combo);
     combo->setItemDelegate(delegate);

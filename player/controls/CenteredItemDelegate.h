@@ -23,9 +23,16 @@ private:
     int m_itemHeight = 13;
 };
 
+// How wide a drop-down list's open list is.
+enum class TPopupWidth
+{
+    Row,     // the row's width, however wide the items are
+    FitItems // at least the row's width, wider when an item needs it (on the screen)
+};
+
 // A drop-down list that never takes the focus and paints its items with the delegate above.
-// Its open list has the row's width and place, however wide the items are.
-QComboBox* MakeCenteredCombo(QWidget* parent);
+// Its open list starts at the row's left edge.
+QComboBox* MakeCenteredCombo(QWidget* parent, TPopupWidth popupWidth = TPopupWidth::Row);
 // The height of every item of such a list.
 void SetComboItemHeight(QComboBox& combo, int height);
 

@@ -37,9 +37,10 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_model(model),
       m_controller(new TPlaybackController(model, device, *this, programDir, this)),
       m_lyricsForm(new TLyricsForm(this)), m_curTimeGauge(new TLabelGauge(this)),
-      m_trackCombo(MakeCenteredCombo(this)), m_driveCombo(MakeCenteredCombo(this)),
-      m_artistPanel(nullptr), m_titlePanel(nullptr), m_trackPanel(nullptr),
-      m_menu(new TMainMenu(*m_controller, this)), m_programDir(programDir)
+      m_trackCombo(MakeCenteredCombo(this)),
+      m_driveCombo(MakeCenteredCombo(this, TPopupWidth::FitItems)), m_artistPanel(nullptr),
+      m_titlePanel(nullptr), m_trackPanel(nullptr), m_menu(new TMainMenu(*m_controller, this)),
+      m_programDir(programDir)
 {
     setWindowTitle(QStringLiteral("QLNX"));
     setAcceptDrops(true); // a disc image dropped on the window is opened

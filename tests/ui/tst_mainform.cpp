@@ -324,6 +324,7 @@ private Q_SLOTS:
         p.WriteData(0x71,
                     "[Track01]\r\nA very long track name that is much wider than the row\r\n");
         p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")), TSimDisc::Audio({60}, 0x71));
+        p.Drive.AddDrive(QStringLiteral("Artist - A rather long album title.cue"));
         p.Form.FormCreate(1);
         p.Form.move(40, 40);
         QComboBox& list = p.Form.TrackCombo();
@@ -332,6 +333,12 @@ private Q_SLOTS:
         QCOMPARE(popup->width(), list.width());
         QCOMPARE(popup->x(), list.mapToGlobal(QPoint(0, 0)).x());
         list.hidePopup();
+        // The drive row is narrow; its list is as wide as an image's name needs.
+        QComboBox& drives = p.Form.DriveCombo();
+        drives.showPopup();
+        QVERIFY(drives.view()->window()->width() >=
+                drives.fontMetrics().horizontalAdvance(drives.itemText(1)));
+        drives.hidePopup();
 
         const QImage shot = p.Form.grab().toImage();
         const QColor edge = p.Form.palette().color(QPalette::Shadow);
