@@ -136,7 +136,9 @@ private Q_SLOTS:
         TServiceHost host(NewName());
         auto first = std::make_unique<TClient>(host);
         first->Player->Play(m_disc, nullptr, 0, 2352 * 300, first->Done());
-        QTRY_VERIFY(first->Player->Connected());
+        // The play has reached the output before its time runs.
+        QTRY_VERIFY(first->Player->Connected() && first->Player->Answered());
+        QTRY_VERIFY(host.Output->Wakes() > 0);
         host.Run(500);
         // The player ends without stopping: the play goes on without it.
         first->Player->Shutdown(std::chrono::steady_clock::now() + std::chrono::seconds(1));
@@ -162,7 +164,8 @@ private Q_SLOTS:
         TServiceHost host(NewName());
         TClient client(host);
         client.Player->Play(m_disc, nullptr, 0, 2352 * 450, client.Done());
-        QTRY_VERIFY(client.Player->Connected());
+        QTRY_VERIFY(client.Player->Connected() && client.Player->Answered());
+        QTRY_VERIFY(host.Output->Wakes() > 0);
         host.Run(500);
         client.Player->Pause();
         QCOMPARE(client.State(), TState::Paused);
