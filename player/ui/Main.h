@@ -142,8 +142,7 @@ public:
     void ReportError(const QString& message) override;
 
     // --- TPositionSink ------------------------------------------------------------------------
-    void SetGaugeProgress(int progress) override;
-    void SetGaugeText(const QString& text) override;
+    void SetGauge(const TGaugePosition& position) override;
     bool LyricsVisible() const override;
     QString CurLyricsText() const override;
     QString NextLyricsText() const override;
