@@ -329,6 +329,7 @@ void BenchStartup(const QString& binDir, int runs)
         QProcess process;
         process.setProcessEnvironment(env);
         process.setStandardOutputFile(QProcess::nullDevice());
+        process.setReadChannel(QProcess::StandardError);
         QElapsedTimer timer;
         timer.start();
         process.start(program, {});

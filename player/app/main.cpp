@@ -146,8 +146,8 @@ int main(int argc, char** argv)
                         .BackendDrives = std::move(testDrives)});
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
-    mainForm.FormCreate();
-    ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
+    // The window paints first; the drives, the dialogs and the bus come right after.
+    mainForm.ShowForm();
     if (servicePlayer)
         QObject::connect(servicePlayer, &TServicePlayer::NameTaken, &mainForm,
                          [&mainForm](const QString& message) { mainForm.ReportError(message); });
@@ -156,21 +156,22 @@ int main(int argc, char** argv)
     QObject::connect(&mpris, &TMprisService::RaiseRequested, &mainForm,
                      &TQLNXMainForm::BringToFront);
     QObject::connect(&mpris, &TMprisService::QuitRequested, &mainForm, &QWidget::close);
-    // The dialogs and the bus wait until the window shows: nothing can reach them before.
-    new TAfterFirstPaint(mainForm, [&mainForm, &model, &mpris] {
+    new TAfterFirstPaint(mainForm, [&] {
+        mainForm.StartPlayback();
+        ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
         mainForm.SetDataEditForm(new TDataEditForm(&mainForm));
         mainForm.SetProgramEditForm(new TProgramEditForm(&mainForm));
         mainForm.SetAboutForm(new TAboutForm(&mainForm));
         mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
         mpris.Register(QDBusConnection::sessionBus());
+        // Images handed over by later starts open only once the drives are known.
+        QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
+                         &TQLNXMainForm::BringToFront);
+        QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
+                         &TQLNXMainForm::OpenImage);
+        if (!image.isEmpty())
+            mainForm.OpenImage(image);
     });
-
-    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
-                     &TQLNXMainForm::BringToFront);
-    QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
-                     &TQLNXMainForm::OpenImage);
-    if (!image.isEmpty())
-        mainForm.OpenImage(image);
     TPoliteStop politeStop;
     QObject::connect(&politeStop, &TPoliteStop::StopRequested, &mainForm, &QWidget::close);
     return app.exec();
