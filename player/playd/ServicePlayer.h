@@ -28,8 +28,8 @@ struct TServiceSetup
     int StartTimeoutMs = 5000;
     int GreetingTimeoutMs = 2000;
     // A service that reports nothing this long while it plays or has requests to answer is
-    // hung (it reports every second while playing).
-    int SilenceTimeoutMs = 3000;
+    // hung (it reports every two seconds while playing).
+    int SilenceTimeoutMs = 5000;
 };
 
 // Plays through the playback service, so that a play goes on after the player has ended.

@@ -27,7 +27,7 @@ struct TServiceConfig
     int IdleExitMs = 3000;
     // How often players hear of the position while a play runs (they move it on with the
     // clock in between, so more often only costs wake-ups on both sides).
-    int StatusMs = 1000;
+    int StatusMs = 2000;
 };
 
 // The playback service: plays discs for players that connect to it, and plays on when they
