@@ -18,9 +18,13 @@ void BenchSlowDrive(const QString& image);
 // file encoded from seconds of generated audio (BenchFlac.cpp).
 void BenchFlacDecode(int seconds);
 
-// CPU time of the whole player, idle with a disc loaded, over 60 s: the real program, started
-// from a copy in a directory of its own whose settings name the image.
-void BenchIdlePlayer(const QString& image, const QString& player);
+// The real programs qlnx and qlnx-playd of binDir (BenchWhole.cpp), each run in a sandbox on the
+// demo disc: CPU, wake-ups and memory of the player and its service while seconds of audio play;
+// the player idle with the disc loaded for seconds (and no service running); and the start-up to
+// the first paint against a bare frameless window, runs of each alternating.
+void BenchWholePlayer(const QString& binDir, int seconds);
+void BenchIdlePlayer(const QString& binDir, int seconds);
+void BenchStartup(const QString& binDir, int runs);
 
 // PlayRange to the first sample through the playback service, already running (in a thread of
 // this process) and started by the play (the program playd).

@@ -1,5 +1,5 @@
 // The drive parts of the playback benchmark: what a slow drive does to the window's event
-// loop and to the end of the program, and what an idle player costs.
+// loop and to the end of the program.
 
 #include "Bench.h"
 
@@ -8,14 +8,11 @@
 #include <cstdio>
 #include <thread>
 
-#include <signal.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -171,42 +168,4 @@ void BenchSlowDrive(const QString& image)
     std::printf("  device ended %lld ms after it was asked to, during a stuck read (goal: "
                 "under 2000 ms)\n",
                 exit.elapsed());
-}
-
-void BenchIdlePlayer(const QString& image, const QString& player)
-{
-    QTemporaryDir dir;
-    const QString copy = dir.filePath(QStringLiteral("qlnx"));
-    if (!QFile::copy(player, copy)) {
-        std::printf("Idle player: no player at %s\n", qPrintable(player));
-        return;
-    }
-    QFile ini(dir.filePath(QStringLiteral("qlnx.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write("[Drives]\nImage1=" + image.toUtf8() + "\n");
-    ini.close();
-
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(copy, {});
-    if (!process.waitForStarted()) {
-        std::printf("Idle player: could not start %s\n", qPrintable(copy));
-        return;
-    }
-    Pause(5000);
-    if (process.state() != QProcess::Running) {
-        std::printf("Idle player: it ended at once (is a player already running?)\n");
-        return;
-    }
-    const double before = ProcessCpuNs(process.processId());
-    Pause(60'000);
-    const double after = ProcessCpuNs(process.processId());
-    ::kill(pid_t(process.processId()), SIGTERM);
-    process.waitForFinished(5000);
-    const double seconds = (after - before) / 1e9;
-    std::printf("Idle player with a disc loaded, 60 s: %.3f s CPU, %.3f %% of one core "
-                "(goal: under 0.05 %%)\n",
-                seconds, seconds / 60 * 100);
 }

@@ -6,10 +6,20 @@
 //   play), CPU of both processes;
 // - drive: the longest event-loop stall while the playback logic works a slow drive, and how
 //   long the device takes to end during a drive call that does not return;
-// - idle: the CPU time of the whole player, idle with a disc loaded, over 60 s;
-// - flac: the CPU time of decoding a FLAC image per minute of audio.
+// - whole: the real player and its service on the demo disc as the process list shows them:
+//   CPU per minute of audio of both together, wake-ups per second and memory of each;
+// - idle: the real player idle with the disc loaded: CPU, and that no service runs;
+// - startup: the real player's start to its first paint against a bare frameless window.
+// The first three measure the engine and the service on their own, in this process.
 //
-//   qlnx_bench_playback [latency] [cpu] [service] [drive] [idle] [flac]   (all by default)
+//   qlnx_bench_playback [--seconds N] [--runs N] [--programs DIR]
+//                       [latency] [cpu] [service] [drive] [whole] [idle] [startup] [flac]
+//
+// whole and idle last --seconds (60), startup makes --runs (10) starts of each window; they run
+// the programs of --programs DIR (default: beside the benchmark), to compare two builds. The
+// windows are offscreen, or on a virtual X server of their own when Xvfb is installed
+// (QLNX_BENCH_QPA=offscreen keeps them offscreen); dbus-daemon must be installed.
+// - flac: the CPU time of decoding a FLAC image per minute of audio.
 
 #include <algorithm>
 #include <atomic>
@@ -158,10 +168,23 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList all{QStringLiteral("latency"), QStringLiteral("cpu"),
                           QStringLiteral("service"), QStringLiteral("drive"),
-                          QStringLiteral("idle"),    QStringLiteral("flac")};
+                          QStringLiteral("whole"),   QStringLiteral("idle"),
+                          QStringLiteral("startup"), QStringLiteral("flac")};
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Measures playback on a disc image."));
     parser.addHelpOption();
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                           QStringLiteral("How long whole and idle measure (60)."),
+                                           QStringLiteral("N"), QStringLiteral("60"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"),
+                                        QStringLiteral("Starts of each window for startup (10)."),
+                                        QStringLiteral("N"), QStringLiteral("10"));
+    const QCommandLineOption programsOption(
+        QStringLiteral("programs"),
+        QStringLiteral("Where whole, idle and startup take qlnx and qlnx-playd from (the "
+                       "benchmark's own folder), to compare builds."),
+        QStringLiteral("DIR"));
+    parser.addOptions({secondsOption, runsOption, programsOption});
     parser.addPositionalArgument(QStringLiteral("parts"),
                                  all.join(u' ') + QStringLiteral(" (all by default)"),
                                  QStringLiteral("[parts...]"));
@@ -187,6 +210,11 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString image = WriteImage(dir.path(), 45);
     const QString playd = app.applicationDirPath() + QStringLiteral("/qlnx-playd");
+    const int seconds = std::max(1, parser.value(secondsOption).toInt());
+    const int runs = std::max(1, parser.value(runsOption).toInt());
+    const QString programs = parser.isSet(programsOption)
+                                 ? QDir(parser.value(programsOption)).absolutePath()
+                                 : app.applicationDirPath();
     for (const QString& part : parts) {
         if (part == QLatin1String("latency"))
             BenchLatency(image);
@@ -196,8 +224,12 @@ int main(int argc, char** argv)
             BenchServiceLatency(image, playd), BenchServiceCpu(image, playd);
         else if (part == QLatin1String("drive"))
             BenchSlowDrive(image);
+        else if (part == QLatin1String("whole"))
+            BenchWholePlayer(programs, seconds);
         else if (part == QLatin1String("idle"))
-            BenchIdlePlayer(image, app.applicationDirPath() + QStringLiteral("/qlnx"));
+            BenchIdlePlayer(programs, seconds);
+        else if (part == QLatin1String("startup"))
+            BenchStartup(programs, runs);
         else if (part == QLatin1String("flac"))
             BenchFlacDecode(180);
         std::fflush(stdout);

@@ -9,5 +9,6 @@ Q_LOGGING_CATEGORY(lcDrive, "qlnx.drive", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcCdio, "qlnx.cdio", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcImage, "qlnx.image", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcOnline, "qlnx.online", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcStartup, "qlnx.startup", QtWarningMsg)
 
 } // namespace qlnx

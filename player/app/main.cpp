@@ -1,15 +1,20 @@
 // The player's entry: one instance per user, the windows in their creation order, and a close
 // that always goes through the main window.
 
+#include <functional>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDBusConnection>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFont>
+#include <QTimer>
 
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
 #include "audiosink/AudioSinkBackend.h"
+#include "base/Log.h"
 #include "base/Version.h"
 #include "desktop/FirstStart.h"
 #include "desktop/MprisService.h"
@@ -27,12 +32,54 @@
 
 using namespace qlnx;
 
+namespace {
+
+// Runs what can wait until the window is on the screen: once its first paint has been handed
+// to the window system, or after a second when no paint comes (a window started minimised).
+class TAfterFirstPaint final : public QObject
+{
+public:
+    TAfterFirstPaint(QWidget& window, std::function<void()> then)
+        : QObject(&window), m_then(std::move(then))
+    {
+        window.installEventFilter(this);
+        QTimer::singleShot(1000, this, &TAfterFirstPaint::Run);
+    }
+    void Run()
+    {
+        if (m_then)
+            std::exchange(m_then, {})();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            qCDebug(lcStartup, "main window painted");
+            // The paint and its flush come first; this runs right after them.
+            QTimer::singleShot(0, this, &TAfterFirstPaint::Run);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     // The two windows keep each other in place by absolute screen positions, which only X11
     // gives; on a Wayland session the player runs through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    // The windows are small: shared-memory images save nothing on their copies to the X server,
+    // and every paint through one first waits for the server to be done with the last (a
+    // round trip and two wake-ups, once a second while a disc plays).
+    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("qlnx"));
     app.setApplicationVersion(ProductVersion());
@@ -99,15 +146,8 @@ int main(int argc, char** argv)
                         .BackendDrives = std::move(testDrives)});
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
-    mainForm.FormCreate();
-    auto* dataEdit = new TDataEditForm(&mainForm);
-    mainForm.SetDataEditForm(dataEdit);
-    auto* programEdit = new TProgramEditForm(&mainForm);
-    mainForm.SetProgramEditForm(programEdit);
-    auto* about = new TAboutForm(&mainForm);
-    mainForm.SetAboutForm(about);
-    mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
-    ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
+    // The window paints first; the drives, the dialogs and the bus come right after.
+    mainForm.ShowForm();
     if (servicePlayer)
         QObject::connect(servicePlayer, &TServicePlayer::NameTaken, &mainForm,
                          [&mainForm](const QString& message) { mainForm.ReportError(message); });
@@ -116,14 +156,22 @@ int main(int argc, char** argv)
     QObject::connect(&mpris, &TMprisService::RaiseRequested, &mainForm,
                      &TQLNXMainForm::BringToFront);
     QObject::connect(&mpris, &TMprisService::QuitRequested, &mainForm, &QWidget::close);
-    mpris.Register(QDBusConnection::sessionBus());
-
-    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
-                     &TQLNXMainForm::BringToFront);
-    QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
-                     &TQLNXMainForm::OpenImage);
-    if (!image.isEmpty())
-        mainForm.OpenImage(image);
+    new TAfterFirstPaint(mainForm, [&] {
+        mainForm.StartPlayback();
+        ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
+        mainForm.SetDataEditForm(new TDataEditForm(&mainForm));
+        mainForm.SetProgramEditForm(new TProgramEditForm(&mainForm));
+        mainForm.SetAboutForm(new TAboutForm(&mainForm));
+        mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
+        mpris.Register(QDBusConnection::sessionBus());
+        // Images handed over by later starts open only once the drives are known.
+        QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
+                         &TQLNXMainForm::BringToFront);
+        QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
+                         &TQLNXMainForm::OpenImage);
+        if (!image.isEmpty())
+            mainForm.OpenImage(image);
+    });
     TPoliteStop politeStop;
     QObject::connect(&politeStop, &TPoliteStop::StopRequested, &mainForm, &QWidget::close);
     return app.exec();

@@ -57,8 +57,8 @@ public:
     bool Start(TPcmFeed& feed, quint64 segment) override;
     void Halt() override;
     qint64 Service() override;
-    // Nobody hears it: its position need not be finer than the display's.
-    int ServiceMs() const override { return 250; }
+    // Nobody hears it: its position need not be finer than the display's (once a second).
+    int ServiceMs() const override { return 1000; }
 
 private:
     std::shared_ptr<const TClock> m_clock;

@@ -8,9 +8,12 @@ namespace qlnx {
 namespace {
 
 // Sectors read in one go, and how much audio is held ahead of the output: at least three
-// seconds once the first reads are in, so a slow drive has time to catch up.
+// seconds once the first reads are in, so a slow drive has time to catch up. The reader is
+// woken once two seconds' worth of room is free, and then reads six chunks in a row, rather
+// than for every chunk the output takes.
 constexpr int ChunkSectors = 25;
-constexpr qint64 RingBytes = BytesPerSecond * 7 / 2;
+constexpr qint64 RefillBytes = 6 * ChunkSectors * BytesPerSector;
+constexpr qint64 RingBytes = BytesPerSecond * 5;
 
 } // namespace
 
@@ -265,9 +268,10 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
             return 0;
         n = std::min(maxBytes, m_ring.Fill());
         n = m_ring.Read(data, n - n % BytesPerSampleFrame);
-        // The reader is woken only when there is room for a whole read.
+        // The reader is woken only when there is room for a few whole reads (or for the rest).
         TReadPlan plan;
-        wakeReader = n > 0 && m_readAhead == TReadAhead::Thread && PlanRead(plan, false);
+        wakeReader = n > 0 && m_readAhead == TReadAhead::Thread && PlanRead(plan, false) &&
+                     m_ring.Room() >= std::min(RefillBytes, m_end - m_readPos);
     }
     if (wakeReader)
         m_link->Wake.notify_one();

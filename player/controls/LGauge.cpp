@@ -156,6 +156,14 @@ void TLabelGauge::SetProgress(int value)
     Changed();
 }
 
+void TLabelGauge::SetProgressAndText(int value, const QString& text)
+{
+    const int clamped = qBound(m_minValue, value, m_maxValue);
+    const bool moved = Assign(m_progress, clamped);
+    if (Assign(m_text, text) || moved)
+        Changed();
+}
+
 QImage TLabelGauge::Compose() const
 {
     if (width() <= 0 || height() <= 0)

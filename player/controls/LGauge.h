@@ -70,6 +70,8 @@ public:
     std::optional<QString> SetMaxValue(int value);
     // Clamped to MinValue..MaxValue; never fails.
     void SetProgress(int value);
+    // Both in one write: one repaint when either changes (a position shown once a second).
+    void SetProgressAndText(int value, const QString& text);
 
     // The control as it paints itself, in device pixels.
     QImage Compose() const;

@@ -59,8 +59,7 @@ bool DependShowsLyricsForm(const TDiscModel& model, int orderIndex)
 void SyncPosition(const TDiscModel& model, int orderIndex, quint32 position, TPositionSink& sink)
 {
     const TGaugePosition gauge = GaugePosition(position);
-    sink.SetGaugeProgress(gauge.Progress);
-    sink.SetGaugeText(gauge.Text);
+    sink.SetGauge(gauge);
 
     if (!sink.LyricsVisible())
         return;

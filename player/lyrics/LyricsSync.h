@@ -57,8 +57,8 @@ class TPositionSink
 public:
     virtual ~TPositionSink() = default;
 
-    virtual void SetGaugeProgress(int progress) = 0;
-    virtual void SetGaugeText(const QString& text) = 0;
+    // Progress and text in one write, so that the gauge is painted once per change.
+    virtual void SetGauge(const TGaugePosition& position) = 0;
 
     virtual bool LyricsVisible() const = 0;
     virtual QString CurLyricsText() const = 0;
@@ -67,7 +67,7 @@ public:
     virtual void SetNextLyricsText(const QString& text) = 0;
 };
 
-// Shows position (packed TMSF) of the current track: gauge progress, then gauge text; then,
+// Shows position (packed TMSF) of the current track: gauge progress and text; then,
 // only while the lyrics window is visible, the two lyric lines of the track at orderIndex. The
 // panels are set only when either differs from what they show, and then both, current first.
 void SyncPosition(const TDiscModel& model, int orderIndex, quint32 position, TPositionSink& sink);

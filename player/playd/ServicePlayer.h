@@ -29,8 +29,8 @@ struct TServiceSetup
     int StartTimeoutMs = 5000;
     int GreetingTimeoutMs = 2000;
     // A service that reports nothing this long while it plays or has requests to answer is
-    // hung (it reports every half second while playing).
-    int SilenceTimeoutMs = 2000;
+    // hung (it reports every two seconds while playing).
+    int SilenceTimeoutMs = 5000;
     // What a running play's position moves on with between the service's reports.
     std::shared_ptr<const TClock> Clock = std::make_shared<TSteadyClock>();
 };

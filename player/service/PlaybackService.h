@@ -25,8 +25,9 @@ struct TServiceConfig
     // The service ends this long after the last play ended (a paused play counts as ended
     // once no player is connected).
     int IdleExitMs = 3000;
-    // How often players hear of the position while a play runs.
-    int StatusMs = 500;
+    // How often players hear of the position while a play runs (they move it on with the
+    // clock in between, so more often only costs wake-ups on both sides).
+    int StatusMs = 2000;
 };
 
 // The playback service: plays discs for players that connect to it, and plays on when they

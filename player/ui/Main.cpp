@@ -261,6 +261,12 @@ void TQLNXMainForm::SetErrorReporter(std::function<void(const QString&)> reporte
 
 void TQLNXMainForm::FormCreate(std::optional<quint32> seed)
 {
+    ShowForm();
+    StartPlayback(seed);
+}
+
+void TQLNXMainForm::ShowForm()
+{
     LoadSettings();
     // No size increments for the window manager: with them it floors the height (113, 114
     // and 115 all give 112), while the snapping rule rounds; each window applies the rule to
@@ -270,6 +276,10 @@ void TQLNXMainForm::FormCreate(std::optional<quint32> seed)
     m_lyricsForm->PlaceMainForm();
     m_lyricsForm->LayoutPanels();
     UpdateComboMetrics();
+}
+
+void TQLNXMainForm::StartPlayback(std::optional<quint32> seed)
+{
     m_controller->Startup(seed);
 }
 

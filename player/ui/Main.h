@@ -51,6 +51,10 @@ public:
     // probes the drives and starts the poll (seed: the shuffle generator's, from the clock
     // when not given).
     void FormCreate(std::optional<quint32> seed = std::nullopt);
+    // The same in two steps, for a start that paints the window before it looks at the
+    // drives: the settings, the show and the layout; then the drives and the poll.
+    void ShowForm();
+    void StartPlayback(std::optional<quint32> seed = std::nullopt);
 
     TPlaybackController& Controller() { return *m_controller; }
     TLyricsForm& LyricsForm() { return *m_lyricsForm; }
@@ -142,8 +146,7 @@ public:
     void ReportError(const QString& message) override;
 
     // --- TPositionSink ------------------------------------------------------------------------
-    void SetGaugeProgress(int progress) override;
-    void SetGaugeText(const QString& text) override;
+    void SetGauge(const TGaugePosition& position) override;
     bool LyricsVisible() const override;
     QString CurLyricsText() const override;
     QString NextLyricsText() const override;

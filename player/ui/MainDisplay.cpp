@@ -168,14 +168,9 @@ void TQLNXMainForm::ReportError(const QString& message)
 
 // --- Position sink -------------------------------------------------------------------------------
 
-void TQLNXMainForm::SetGaugeProgress(int progress)
+void TQLNXMainForm::SetGauge(const TGaugePosition& position)
 {
-    m_curTimeGauge->SetProgress(progress);
-}
-
-void TQLNXMainForm::SetGaugeText(const QString& text)
-{
-    m_curTimeGauge->SetText(text);
+    m_curTimeGauge->SetProgressAndText(position.Progress, position.Text);
 }
 
 bool TQLNXMainForm::LyricsVisible() const

@@ -193,6 +193,14 @@ private Q_SLOTS:
         QCOMPARE(paints.Count, 3);
         m_gauge->SetInvertText(false);
         QCOMPARE(paints.Count, 4);
+
+        // A position's progress and text together: one paint, none when neither changes.
+        m_gauge->SetProgressAndText(50, QStringLiteral("0:50"));
+        m_gauge->SetProgressAndText(50, QStringLiteral("0:50"));
+        QCOMPARE(paints.Count, 5);
+        m_gauge->SetProgressAndText(50, QStringLiteral("0:51"));
+        QCOMPARE(paints.Count, 6);
+        QCOMPARE(m_gauge->Progress(), 50);
     }
 
     void labelPosition()

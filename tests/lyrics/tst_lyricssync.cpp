@@ -11,15 +11,12 @@ namespace {
 class TRecordingSink final : public TPositionSink
 {
 public:
-    void SetGaugeProgress(int progress) override
+    void SetGauge(const TGaugePosition& position) override
     {
-        Progress = progress;
-        Log << QStringLiteral("progress %1").arg(progress);
-    }
-    void SetGaugeText(const QString& text) override
-    {
-        GaugeText = text;
-        Log << QStringLiteral("text ") + text;
+        Progress = position.Progress;
+        GaugeText = position.Text;
+        Log << QStringLiteral("progress %1").arg(position.Progress)
+            << QStringLiteral("text ") + position.Text;
     }
     bool LyricsVisible() const override { return Visible; }
     QString CurLyricsText() const override { return Cur; }
