@@ -156,6 +156,19 @@ int main(int argc, char** argv)
     QObject::connect(&mpris, &TMprisService::RaiseRequested, &mainForm,
                      &TQLNXMainForm::BringToFront);
     QObject::connect(&mpris, &TMprisService::QuitRequested, &mainForm, &QWidget::close);
+    // Images handed over by later starts open only once the drives are known; one that comes
+    // before waits for them.
+    bool started = false;
+    QStringList handedOver;
+    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
+                     &TQLNXMainForm::BringToFront);
+    QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
+                     [&](const QString& path) {
+                         if (started)
+                             mainForm.OpenImage(path);
+                         else
+                             handedOver.append(path);
+                     });
     new TAfterFirstPaint(mainForm, [&] {
         mainForm.StartPlayback();
         ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
@@ -164,13 +177,11 @@ int main(int argc, char** argv)
         mainForm.SetAboutForm(new TAboutForm(&mainForm));
         mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
         mpris.Register(QDBusConnection::sessionBus());
-        // Images handed over by later starts open only once the drives are known.
-        QObject::connect(&instance, &TSingleInstance::RaiseRequested, &mainForm,
-                         &TQLNXMainForm::BringToFront);
-        QObject::connect(&instance, &TSingleInstance::OpenRequested, &mainForm,
-                         &TQLNXMainForm::OpenImage);
+        started = true;
         if (!image.isEmpty())
             mainForm.OpenImage(image);
+        for (const QString& path : std::as_const(handedOver))
+            mainForm.OpenImage(path);
     });
     TPoliteStop politeStop;
     QObject::connect(&politeStop, &TPoliteStop::StopRequested, &mainForm, &QWidget::close);

@@ -164,8 +164,9 @@ private Q_SLOTS:
         const qint64 first = player.Service->ServicePid();
         ::kill(pid_t(first), signal);
 
-        // Stopped where it was, and no completion made up for the play.
-        QTRY_COMPARE(player.Device->DeviceMode(), TDeviceMode::Stopped);
+        // Stopped where it was, and no completion made up for the play (a stopped service is
+        // noticed by its silence, 5 s).
+        QTRY_COMPARE_WITH_TIMEOUT(player.Device->DeviceMode(), TDeviceMode::Stopped, 10'000);
         QVERIFY(player.Notified->isEmpty());
         // The next play starts a service of its own and plays.
         player.Controller->PauseButtonClick();
