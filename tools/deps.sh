@@ -4,6 +4,7 @@ set -euo pipefail
 
 # Extra packages may be named on the command line (CI's checks need a few more).
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libcdio-dev libdiscid-dev libflac-dev
+          libfontconfig-dev
           fonts-ipafont-gothic desktop-file-utils appstream dbus ccache "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 // that always goes through the main window.
 
 #include <functional>
+#include <thread>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,6 +11,8 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QTimer>
+
+#include <fontconfig/fontconfig.h>
 
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
@@ -80,7 +83,11 @@ int main(int argc, char** argv)
     // round trip and two wake-ups, once a second while a disc plays).
     if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // Reading the font configuration is the longest part of the first layout; it runs beside
+    // the connection to the window system rather than after it.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication app(argc, argv);
+    fontConfiguration.join();
     app.setApplicationName(QStringLiteral("qlnx"));
     app.setApplicationVersion(ProductVersion());
     QCommandLineParser parser;
