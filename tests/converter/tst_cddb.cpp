@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "convert/Cddb.h"
+#include "converter/RecordingLog.h"
 #include "discid/DiscIdentity.h"
 #include "drive/CdioDisc.h"
 #include "support/TestFiles.h"
@@ -16,15 +17,6 @@ using namespace qlnxdc;
 using qlnx::ReadFile;
 
 namespace {
-
-class TRecordingLog final : public TConversionLog
-{
-public:
-    QList<TLogLine> Lines;
-    void Clear() override { Lines.clear(); }
-    void AppendLine(const QString& text, TLogStyle style) override { Lines.append({text, style}); }
-    void MoveCaretToStart() override {}
-};
 
 class TNeverAsked final : public TTrackZeroAsker
 {
@@ -49,25 +41,6 @@ QByteArray Entry(const QList<qint32>& offsets, int lengthSeconds, const QByteArr
 }
 
 const QList<qint32> FourTracks{150, 18000, 36000, 54000};
-
-QStringList BoldLines(const QList<TLogLine>& lines)
-{
-    QStringList bold;
-    for (const TLogLine& line : lines) {
-        if (line.Style == TLogStyle::Bold)
-            bold << line.Text;
-    }
-    return bold;
-}
-
-TLogLine N(const QString& text)
-{
-    return {text, TLogStyle::Normal};
-}
-TLogLine R(const QString& text)
-{
-    return {text, TLogStyle::Red};
-}
 
 } // namespace
 
@@ -156,7 +129,7 @@ private Q_SLOTS:
         }
         ConvertEntry(Entry(offsets, (sector + 150) / 75, "DTITLE=A / T\n"));
         const QString identity = Hex8(disc->Serial()).toUpper();
-        QCOMPARE(BoldLines(m_log.Lines), QStringList{identity});
+        QCOMPARE(m_log.Bold(), QStringList{identity});
         QCOMPARE(OutFiles(), QStringList{identity + QStringLiteral(".dat")});
     }
 
@@ -306,8 +279,7 @@ private Q_SLOTS:
 
         QCOMPARE(Convert(Src()).Outcome, TConversionResult::TOutcome::Completed);
         // By path: alias (= misc/b, taken there first), jazz, rock, soundtrack.
-        QCOMPARE(BoldLines(m_log.Lines),
-                 (QStringList{"00000E00", "00001000", "00001200", "00001200"}));
+        QCOMPARE(m_log.Bold(), (QStringList{"00000E00", "00001000", "00001200", "00001200"}));
         QCOMPARE(m_log.Lines.size(), 4 * 6 + 1);
         QCOMPARE(m_log.Lines.at(23), R("Replaces the file written from rock/a (the same disc)"));
         QCOMPARE(OutFiles(), (QStringList{"00000E00.dat", "00001000.dat", "00001200.dat"}));
@@ -315,7 +287,7 @@ private Q_SLOTS:
 
         // One file as the source; a file that is no entry; a source that is not there.
         QCOMPARE(Convert(Src("rock/a")).Outcome, TConversionResult::TOutcome::Completed);
-        QCOMPARE(BoldLines(m_log.Lines), QStringList{"00001200"});
+        QCOMPARE(m_log.Bold(), QStringList{"00001200"});
         Convert(Src("rock/notes.txt"));
         QCOMPARE(m_log.Lines.at(1), R("Not written: the file does not begin with \"# xmcd\" "
                                       "(no CDDB entry)"));

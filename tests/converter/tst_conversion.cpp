@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "convert/Conversion.h"
+#include "converter/RecordingLog.h"
 #include "support/TestFiles.h"
 
 using namespace qlnxdc;
@@ -14,27 +15,6 @@ using namespace qlnxdc;
 using qlnx::ReadFile;
 
 namespace {
-
-class TRecordingLog final : public TConversionLog
-{
-public:
-    QList<TLogLine> Lines;
-    int Clears = 0;
-    bool CaretAtStart = false;
-
-    void Clear() override
-    {
-        ++Clears;
-        Lines.clear();
-        CaretAtStart = false;
-    }
-    void AppendLine(const QString& text, TLogStyle style) override
-    {
-        Lines.append({text, style});
-        CaretAtStart = false;
-    }
-    void MoveCaretToStart() override { CaretAtStart = true; }
-};
 
 class TScriptedAsker final : public TTrackZeroAsker
 {
@@ -61,19 +41,6 @@ QByteArray CrLf(const QByteArray& lfText)
 template <std::size_t N> QByteArray WithNuls(const char (&text)[N])
 {
     return QByteArray(text, qsizetype(N - 1));
-}
-
-TLogLine N(const QString& text)
-{
-    return {text, TLogStyle::Normal};
-}
-TLogLine B(const QString& text)
-{
-    return {text, TLogStyle::Bold};
-}
-TLogLine R(const QString& text)
-{
-    return {text, TLogStyle::Red};
 }
 
 } // namespace
