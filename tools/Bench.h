@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include "audio/AudioOutput.h"
@@ -43,3 +44,13 @@ std::unique_ptr<qlnx::TAudioOutput> MakeFirstSampleOutput(std::shared_ptr<const 
 
 // Waits in the event loop for ms.
 void Pause(int ms);
+
+// Waits in the event loop, looking every stepMs, until done() or ms have passed; done() then.
+template <typename Done> bool WaitFor(int ms, Done done, int stepMs = 1)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < ms)
+        Pause(stepMs);
+    return done();
+}

@@ -32,15 +32,6 @@ TPlayedDisc Played(const QString& image)
     return disc ? TPlayedDisc{image, true, disc->Serial(), disc->Toc()} : TPlayedDisc{};
 }
 
-template <typename Done> bool WaitFor(int ms, Done done)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < ms)
-        Pause(1);
-    return done();
-}
-
 } // namespace
 
 void BenchServiceLatency(const QString& image, const QString& playd)

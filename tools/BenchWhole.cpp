@@ -80,15 +80,6 @@ QList<qint64> ProcessesOf(const QString& exe)
     return pids;
 }
 
-template <typename Done> bool WaitUntil(int ms, Done done)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < ms)
-        Pause(20);
-    return done();
-}
-
 // A virtual X server when Xvfb is installed (and QLNX_BENCH_QPA does not say offscreen);
 // the display's name, or empty for the offscreen platform.
 QString StartDisplay(QProcess& server)
@@ -105,7 +96,8 @@ QString StartDisplay(QProcess& server)
         server.start(xvfb, {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"),
                             QStringLiteral("0"), QStringLiteral("1280x1024x24"),
                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        if (WaitUntil(5000, [&] { return QFileInfo::exists(socket); }))
+        const auto listening = [&] { return QFileInfo::exists(socket); };
+        if (WaitFor(5000, listening, 20))
             return QStringLiteral(":%1").arg(n);
         server.kill();
         server.waitForFinished();
@@ -196,10 +188,11 @@ public:
             return false;
         QDBusConnection bus = QDBusConnection::connectToBus(
             m_env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")), QStringLiteral("bench"));
-        return WaitUntil(10'000, [&] {
+        const auto registered = [&] {
             return player.state() == QProcess::Running &&
                    bus.interface()->isServiceRegistered(MprisName).value();
-        });
+        };
+        return WaitFor(10'000, registered, 20);
     }
     // Asks the player to play, as the desktop's media keys do.
     bool Play()
@@ -257,9 +250,8 @@ void BenchWholePlayer(const QString& binDir, int seconds)
     }
     Pause(2000); // the disc is loaded
     QList<qint64> services;
-    const bool played = box.Play() && WaitUntil(5000, [&] {
-                            return !(services = ProcessesOf(box.Service())).isEmpty();
-                        });
+    const auto serviceRuns = [&] { return !(services = ProcessesOf(box.Service())).isEmpty(); };
+    const bool played = box.Play() && WaitFor(5000, serviceRuns, 20);
     if (!played) {
         std::printf("Whole player: the play did not start a service\n");
         TSandbox::Stop(player);
