@@ -331,4 +331,11 @@ bool TCdioDevice::DrivesSettled()
     });
 }
 
+bool TCdioDevice::ModeFollowsCommands()
+{
+    // A play an earlier run left may still turn up.
+    return m_open >= 0 && m_drives.at(std::size_t(m_open)).Watch->MovesOnlyWhenTold() &&
+           m_player->Settled();
+}
+
 } // namespace qlnx

@@ -87,6 +87,7 @@ public:
     TDiscToc DiscToc() override;
     TDiscText CdText() override;
     bool DrivesSettled() override;
+    bool ModeFollowsCommands() override;
 
 protected:
     void StartPlay(std::optional<quint32> from, std::optional<quint32> to) override;

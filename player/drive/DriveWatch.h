@@ -44,6 +44,8 @@ public:
     // Move the tray; both return at once and take effect when the drive gets to them.
     virtual void OpenTray() = 0;
     virtual void CloseTray() = 0;
+    // Whether the tray and the disc change only through OpenTray and CloseTray, never by hand.
+    virtual bool MovesOnlyWhenTold() const { return false; }
     // Stopping in two steps, so that several watches stop together: ask, then wait until the
     // deadline. A watch whose drive does not answer by then is left to end by itself.
     virtual void RequestStop() {}

@@ -19,6 +19,7 @@ public:
     TDriveSnapshot Snapshot() override;
     void OpenTray() override;
     void CloseTray() override;
+    bool MovesOnlyWhenTold() const override { return true; }
 
 private:
     QString m_path;

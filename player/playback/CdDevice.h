@@ -117,6 +117,10 @@ public:
     // Whether every drive has had its first look: a disc in it has been read, or found
     // unreadable. Until then a drive may still turn out to hold a disc.
     virtual bool DrivesSettled() { return true; }
+    // Whether the open drive's mode changes only through this device's own commands and their
+    // completions (a disc image has no door to open by hand): while it neither plays nor
+    // seeks, asking it again tells nothing new.
+    virtual bool ModeFollowsCommands() { return false; }
 
     TNotifyResult NotifyResult() const { return m_notifyResult; }
 

@@ -12,6 +12,8 @@ TPlaybackController::TAnnouncer::TAnnouncer(TPlaybackController& controller)
     : m_controller(controller)
 {
     ++m_controller.m_announceDepth;
+    // Also a command from a view answering an announcement of the tick that let the poll rest.
+    m_controller.WakePoll();
 }
 
 TPlaybackController::TAnnouncer::~TAnnouncer()

@@ -224,12 +224,36 @@ void TPlaybackController::TimerTimer()
             m_timer.setInterval(FastSeekInterval);
         else
             ++m_seekTicks;
-    } else if (Playing() && HasOrder()) {
+    } else if (const TDeviceMode mode = m_device.DeviceMode();
+               mode == TDeviceMode::Playing && HasOrder()) {
         const quint32 position = m_device.CurrentPosition();
         FollowHead(position);
         ShowPosition(position);
+    } else {
+        RestPollIfIdle(mode);
     }
     m_inTimer = false;
+}
+
+void TPlaybackController::RestPollIfIdle(TDeviceMode mode)
+{
+    // Stopped or paused on a drive that changes only when told to: until the next command (or
+    // completion) every tick would find the same, and an idle player should not wake the
+    // machine once a second for it. A play on its way between two entries, or a completion
+    // still owed, keeps the poll going.
+    const bool idle = mode == TDeviceMode::Stopped || mode == TDeviceMode::Paused;
+    if (idle && !m_pauseShown && m_completionsOwed == 0 && m_device.ModeFollowsCommands()) {
+        m_timer.stop();
+        m_pollResting = true;
+    }
+}
+
+void TPlaybackController::WakePoll()
+{
+    if (!m_pollResting)
+        return;
+    m_pollResting = false;
+    m_timer.start();
 }
 
 void TPlaybackController::FollowHead(quint32 position)

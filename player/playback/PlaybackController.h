@@ -175,6 +175,10 @@ private:
         bool operator==(const TAnnounced&) const = default;
     };
     void Announce();
+    // The poll rests while nothing it looks at can change without a command (see the tick);
+    // every operation wakes it first.
+    void RestPollIfIdle(TDeviceMode mode);
+    void WakePoll();
 
     void ToggleOption(TPlayOption option);
     void ShowPlayButton(bool visible);
@@ -206,6 +210,7 @@ private:
     quint32 m_seekPosition = 0;
     int m_seekTicks = 0;
     bool m_inTimer = false;
+    bool m_pollResting = false;
     bool m_probePending = false;
     int m_settleTicks = 0;
     // Plays started here whose completion has not come yet, and whether the latest one was

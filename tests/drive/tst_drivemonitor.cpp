@@ -185,6 +185,12 @@ private Q_SLOTS:
         QCOMPARE(model.DiscID(), AudioDiscSerial({0, 225, 525}, 675));
         QCOMPARE(model.TrackCount(), 3);
         QCOMPARE(controller.Timer().interval(), TPlaybackController::DefaultInterval);
+
+        // A tray the user's hand moves needs the poll; an image's does not.
+        QVERIFY(!device->ModeFollowsCommands());
+        controller.DriveComboChange(1);
+        QCOMPARE(model.DiscID(), AudioDiscSerial({0, 150}, 300));
+        QVERIFY(device->ModeFollowsCommands());
     }
 
     void aDiscStillSpinningUpShowsPleaseWait()

@@ -321,6 +321,31 @@ private Q_SLOTS:
         QVERIFY(rig.Controller.Timer().isActive());
     }
 
+    // On drives only the player moves (images) the poll rests while nothing plays, and the
+    // next command wakes it; a physical drive is polled all the time.
+    void pollRestsWhileAnImageIdles()
+    {
+        for (const bool image : {false, true}) {
+            TPlaybackRig rig;
+            rig.Drive.SetFollowsCommands(image);
+            Load(rig);
+            rig.Tick();
+            QCOMPARE(rig.Controller.Timer().isActive(), !image);
+            rig.Controller.PlayButtonClick();
+            QVERIFY(rig.Controller.Timer().isActive());
+            rig.Ticks(2);
+            QCOMPARE(rig.Shown(), QStringLiteral("1 0:02"));
+            rig.Controller.PauseButtonClick();
+            rig.Tick(); // the paused play's completion comes first, then the tick
+            QCOMPARE(rig.Controller.Timer().isActive(), !image);
+            rig.Controller.PauseButtonClick(); // resumes
+            QVERIFY(rig.Controller.Timer().isActive());
+            rig.Tick();
+            QCOMPARE(rig.Shown(), QStringLiteral("1 0:03"));
+            QCOMPARE(rig.Controller.PlayState(), TPlayState::Playing);
+        }
+    }
+
     void stopAtCloseDecidesWhetherTheDiscPlaysOn()
     {
         for (const bool stop : {false, true}) {

@@ -46,6 +46,8 @@ public:
     void SetUnavailable(int drive, bool unavailable);
     // Whether the drives have had their first look at their discs (they have by default).
     void SetSettled(bool settled) { m_settled = settled; }
+    // Drives whose doors only the player moves, as images are.
+    void SetFollowsCommands(bool follows) { m_followsCommands = follows; }
     // A play started by someone else (an earlier run of the player) before the device is
     // opened here: no completion reaches this device for it.
     void StartForeignPlay(int drive, int fromTrack, qint64 fromOffsetFrames);
@@ -87,6 +89,7 @@ public:
     TDiscToc DiscToc() override;
     TDiscText CdText() override;
     bool DrivesSettled() override { return m_settled; }
+    bool ModeFollowsCommands() override { return m_followsCommands; }
 
 protected:
     void StartPlay(std::optional<quint32> from, std::optional<quint32> to) override;
@@ -118,6 +121,7 @@ private:
     int m_open = -1;
     QStringList m_log;
     bool m_settled = true;
+    bool m_followsCommands = false;
 };
 
 } // namespace qlnx
