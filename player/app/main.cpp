@@ -178,6 +178,9 @@ int main(int argc, char** argv)
                      });
     new TAfterFirstPaint(mainForm, [&] {
         mainForm.StartPlayback();
+        // The display operations repaint at once: a disc found is on the screen by now.
+        if (model.DiscID() != 0)
+            qCDebug(lcStartup, "disc shown");
         ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
         mainForm.SetDataEditForm(new TDataEditForm(&mainForm));
         mainForm.SetProgramEditForm(new TProgramEditForm(&mainForm));
