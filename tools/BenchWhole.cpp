@@ -106,6 +106,12 @@ QString StartDisplay(QProcess& server)
     return {};
 }
 
+// The player's sound module goes with it; a build from before it had none.
+bool CopyIfThere(const QString& from, const QString& to)
+{
+    return !QFileInfo::exists(from) || QFile::copy(from, to);
+}
+
 bool MakeDemoDisc(const QString& programDir)
 {
     QProcess demo;
@@ -133,6 +139,8 @@ public:
         m_service = root + QStringLiteral("/prog/qlnx-playd");
         m_ok = QFile::copy(binDir + QStringLiteral("/qlnx"), m_player) &&
                QFile::copy(binDir + QStringLiteral("/qlnx-playd"), m_service) &&
+               CopyIfThere(binDir + QStringLiteral("/qlnx-audiosink.so"),
+                           root + QStringLiteral("/prog/qlnx-audiosink.so")) &&
                MakeDemoDisc(root + QStringLiteral("/prog"));
         m_env = QProcessEnvironment::systemEnvironment();
         m_env.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));

@@ -14,6 +14,6 @@ Q_DECLARE_LOGGING_CATEGORY(lcDrive)    // qlnx.drive: every call to a drive, wit
 Q_DECLARE_LOGGING_CATEGORY(lcCdio)     // qlnx.cdio: libcdio's own messages
 Q_DECLARE_LOGGING_CATEGORY(lcImage)    // qlnx.image: disc images and their sheets
 Q_DECLARE_LOGGING_CATEGORY(lcOnline)   // qlnx.online: lookups of disc data on the network
-Q_DECLARE_LOGGING_CATEGORY(lcStartup)  // qlnx.startup: the main window's first paint
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)  // qlnx.startup: the first paint, then the disc shown
 
 } // namespace qlnx

@@ -16,7 +16,7 @@
 
 #include "app/PoliteStop.h"
 #include "app/SingleInstance.h"
-#include "audiosink/AudioSinkBackend.h"
+#include "audio/SinkModule.h"
 #include "base/Log.h"
 #include "base/Version.h"
 #include "desktop/FirstStart.h"
@@ -149,7 +149,9 @@ int main(int argc, char** argv)
     }
     TCdioDevice device({.ImagePaths = DriveImagePaths(settings, programDir),
                         .Player = std::move(player),
-                        .Output = MakeSystemAudioOutput(test.OutputStallMs),
+                        .Output = MakeAudioOutput(SinkModuleBackend(SinkModulePath(
+                                                      QCoreApplication::applicationDirPath())),
+                                                  test.OutputStallMs),
                         .BackendDrives = std::move(testDrives)});
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);

@@ -329,4 +329,18 @@ std::unique_ptr<TAudioOutput> MakeSilentAudioOutput()
         QList<TBackendFactory>{[clock] { return std::make_unique<TSilentBackend>(clock); }}, clock);
 }
 
+std::unique_ptr<TAudioOutput> MakeAudioOutput(TBackendFactory sink, int stallAfterMs)
+{
+    auto clock = std::make_shared<TSteadyClock>();
+    QList<TBackendFactory> backends{sink, sink,
+                                    [clock] { return std::make_unique<TSilentBackend>(clock); }};
+    if (stallAfterMs > 0) {
+        backends.prepend([clock, stallAfterMs] {
+            return std::make_unique<TStallingBackend>(clock,
+                                                      stallAfterMs * BytesPerSecond / 1000 / 4 * 4);
+        });
+    }
+    return std::make_unique<TThreadedOutput>(backends, clock);
+}
+
 } // namespace qlnx

@@ -166,4 +166,9 @@ private:
 // Silence only, paced by the monotonic clock.
 std::unique_ptr<TAudioOutput> MakeSilentAudioOutput();
 
+// The sound system through `sink`, again through it when that fails, and silence paced by the
+// monotonic clock when it gives nothing. With stallAfterMs, every play starts on an output that
+// stalls that far into it (see TStallingBackend), to try out what follows.
+std::unique_ptr<TAudioOutput> MakeAudioOutput(TBackendFactory sink, int stallAfterMs = 0);
+
 } // namespace qlnx

@@ -132,18 +132,4 @@ std::unique_ptr<TOutputBackend> MakeDefaultSinkBackend()
     return std::make_unique<TSinkBackend>(device);
 }
 
-std::unique_ptr<TAudioOutput> MakeSystemAudioOutput(int stallAfterMs)
-{
-    auto clock = std::make_shared<TSteadyClock>();
-    QList<TBackendFactory> backends{MakeDefaultSinkBackend, MakeDefaultSinkBackend,
-                                    [clock] { return std::make_unique<TSilentBackend>(clock); }};
-    if (stallAfterMs > 0) {
-        backends.prepend([clock, stallAfterMs] {
-            return std::make_unique<TStallingBackend>(clock,
-                                                      stallAfterMs * BytesPerSecond / 1000 / 4 * 4);
-        });
-    }
-    return std::make_unique<TThreadedOutput>(backends, clock);
-}
-
 } // namespace qlnx

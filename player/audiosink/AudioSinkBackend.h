@@ -14,8 +14,11 @@ namespace qlnx {
 std::unique_ptr<TOutputBackend> MakeDefaultSinkBackend();
 
 // The default audio output, again the default output when that fails, and silence paced by
-// the monotonic clock when there is none. With stallAfterMs, every play starts on an output
-// that stalls that far into it (see TStallingBackend), to try out what follows.
-std::unique_ptr<TAudioOutput> MakeSystemAudioOutput(int stallAfterMs = 0);
+// the monotonic clock when there is none (see MakeAudioOutput). Inline, so the module made of
+// this library holds the sink alone.
+inline std::unique_ptr<TAudioOutput> MakeSystemAudioOutput(int stallAfterMs = 0)
+{
+    return MakeAudioOutput(MakeDefaultSinkBackend, stallAfterMs);
+}
 
 } // namespace qlnx

@@ -15,12 +15,14 @@ rm -rf "$stage"
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 root=$stage/usr
 
-# Exactly these files: no test executables, benchmarks, libraries or the demo-disc tool.
+# Exactly these files: no test executables, benchmarks, static libraries or the demo-disc tool;
+# the player's sound module where it looks for it, lib/qlnx beside bin/.
 expected=$(sort <<'LIST'
 bin/qlnx
 bin/qlnx-playd
 bin/qlnxcd
 bin/qlnxdc
+lib/qlnx/qlnx-audiosink.so
 share/applications/qlnx.desktop
 share/applications/qlnxdc.desktop
 share/doc/qlnx/copyright
