@@ -1,7 +1,6 @@
 #include "controls/Common.h"
 
-#include <QImage>
-#include <QPainter>
+#include <QFontMetrics>
 
 #include "controls/AndPanel.h"
 
@@ -19,13 +18,10 @@ void DecideAlignment(TAndPanel& panel, const QString& text)
 
 int PanelTextWidth(const TAndPanel& panel, const QString& text)
 {
-    QImage scratch(1, 1, QImage::Format_RGB32);
-    // Same resolution as the panel, so a font given in points measures as it will be drawn.
-    scratch.setDotsPerMeterX(qRound(panel.logicalDpiX() / 0.0254));
-    scratch.setDotsPerMeterY(qRound(panel.logicalDpiY() / 0.0254));
-    QPainter painter(&scratch);
-    painter.setFont(panel.font());
-    return painter.fontMetrics().horizontalAdvance(text);
+    // At the panel's resolution, so a font given in points measures as it will be drawn. No
+    // painter is needed for it: opening one on a scratch image cost more than the measuring,
+    // several times over whenever a disc is shown.
+    return QFontMetrics(panel.font(), &panel).horizontalAdvance(text);
 }
 
 void SetPanelText(TAndPanel& panel, const QString& text)

@@ -16,7 +16,7 @@ void SetPanelText(TAndPanel& panel, const QString& text);
 // Decides the alignment again for the text the panel shows, after its width or font changed.
 void RealignPanelText(TAndPanel& panel);
 
-// The width of text in the panel's font, measured on a short-lived scratch image rather than on
+// The width of text in the panel's font at the panel's resolution, measured without painting on
 // the panel's own surface.
 int PanelTextWidth(const TAndPanel& panel, const QString& text);
 
