@@ -342,8 +342,11 @@ void BenchStartup(const QString& binDir, int runs)
         QByteArray said;
         TTimes times;
         const QByteArray last = isPlayer ? "disc shown" : "main window painted";
-        while (!said.contains(last) && timer.elapsed() < 10'000 &&
-               process.waitForReadyRead(10'000)) {
+        // A player that finds no disc (or a build from before the report) never says it: once
+        // painted, the disc gets two seconds more, not the whole ten.
+        const auto deadline = [&] { return times.Painted < 0 ? 10'000 : times.Painted + 2000; };
+        while (!said.contains(last) && timer.elapsed() < deadline() &&
+               process.waitForReadyRead(int(deadline() - timer.elapsed()))) {
             said += process.readAllStandardError();
             const double ms = double(timer.nsecsElapsed()) / 1e6;
             if (times.Painted < 0 && said.contains("main window painted"))
@@ -383,7 +386,10 @@ void BenchStartup(const QString& binDir, int runs)
     const double d = Median(disc);
     std::printf("Start-up to the first paint (%s, %d runs each, alternating):\n"
                 "  bare frameless window median %.1f ms; player with the demo disc median %.1f "
-                "ms = %.2fx (goal: at most 1.4x); the disc shown at %.1f ms = %.2fx\n",
-                qPrintable(box.Platform()), runs, b, p, b > 0 ? p / b : 0.0, d,
-                b > 0 ? d / b : 0.0);
+                "ms = %.2fx (goal: at most 1.4x)",
+                qPrintable(box.Platform()), runs, b, p, b > 0 ? p / b : 0.0);
+    if (d > 0 && b > 0)
+        std::printf("; the disc shown at %.1f ms = %.2fx\n", d, d / b);
+    else
+        std::printf("; the disc shown: not reported\n");
 }

@@ -33,11 +33,8 @@ TBackendFactory SinkModuleBackend(const QString& path)
         std::call_once(module->Loaded, [&m = *module] {
             // Never unloaded: backends made by it may outlive any one owner of the factory.
             QLibrary library(m.Path);
-            if (!library.load()) {
-                qCWarning(lcPlayback, "no sound: %s", qPrintable(library.errorString()));
-                return;
-            }
-            m.Entry = reinterpret_cast<TSinkModuleEntry>(library.resolve(SinkModuleEntry));
+            if (library.load())
+                m.Entry = reinterpret_cast<TSinkModuleEntry>(library.resolve(SinkModuleEntry));
             if (!m.Entry)
                 qCWarning(lcPlayback, "no sound: %s", qPrintable(library.errorString()));
         });
