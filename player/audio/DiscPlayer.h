@@ -90,6 +90,13 @@ public:
     {
         m_engine.Shutdown(deadline);
     }
+    // Whether the running play has fallen behind the clock (a slow drive), and a call, from
+    // the output's thread, each time that changes.
+    bool Behind() const { return m_engine.Status().Behind; }
+    void OnBehindChanged(std::function<void()> changed)
+    {
+        m_engine.OnBehindChanged(std::move(changed));
+    }
 
 private:
     TPlaybackEngine m_engine;

@@ -67,6 +67,8 @@ void TPlaybackEngine::StartSegment(qint64 from, bool continues)
     m_segmentStart = from;
     m_played = 0;
     m_readPos = from;
+    m_segmentTaken = false;
+    m_behind = false;
     m_ring.Clear();
 }
 
@@ -191,8 +193,15 @@ void TPlaybackEngine::Forget(int drive)
 TPlaybackEngine::TStatus TPlaybackEngine::Status() const
 {
     std::lock_guard lock(m_mutex);
-    const qint64 position = m_state == TState::Playing ? m_segmentStart + m_played : m_position;
-    return TStatus{m_state, m_drive, position};
+    const bool playing = m_state == TState::Playing;
+    const qint64 position = playing ? m_segmentStart + m_played : m_position;
+    return TStatus{m_state, m_drive, position, playing && m_behind};
+}
+
+void TPlaybackEngine::OnBehindChanged(std::function<void()> changed)
+{
+    std::lock_guard lock(m_mutex);
+    m_behindChanged = std::move(changed);
 }
 
 TSegment TPlaybackEngine::CurrentSegment()
@@ -247,6 +256,7 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
     bool wakeReader = false;
     qint64 n = 0;
     bool failed = false;
+    std::function<void()> behindChanged;
     TCompletion done;
     std::shared_ptr<TSectorSource> released;
     {
@@ -266,8 +276,20 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
         std::lock_guard lock(m_mutex);
         if (segment != m_segment)
             return 0;
+        const qint64 wanted = maxBytes - maxBytes % BytesPerSampleFrame;
         n = std::min(maxBytes, m_ring.Fill());
         n = m_ring.Read(data, n - n % BytesPerSampleFrame);
+        // Short while the disc has more: the reader is behind (a play's very first read only
+        // finds what the reader has had time for). Caught up once a refill's worth is ready
+        // beyond what was taken, so that a drive just keeping pace does not flap.
+        const bool more = m_readPos < m_end;
+        const bool behind = m_behind ? !(n == wanted && (!more || m_ring.Fill() >= RefillBytes))
+                                     : n < wanted && more && m_segmentTaken;
+        m_segmentTaken = m_segmentTaken || n > 0;
+        if (behind != m_behind) {
+            m_behind = behind;
+            behindChanged = m_behindChanged;
+        }
         // The reader is woken only when there is room for a few whole reads (or for the rest).
         TReadPlan plan;
         wakeReader = n > 0 && m_readAhead == TReadAhead::Thread && PlanRead(plan, false) &&
@@ -275,6 +297,8 @@ qint64 TPlaybackEngine::Read(quint64 segment, char* data, qint64 maxBytes)
     }
     if (wakeReader)
         m_link->Wake.notify_one();
+    if (behindChanged)
+        behindChanged();
     return n;
 }
 

@@ -108,6 +108,10 @@ public:
         TState State = TState::Idle;
         int Drive = -1;
         qint64 Position = 0;
+        // Playing, and the output has found less audio ready than it asked for while the disc
+        // still has more: the drive is slow, and what is heard falls behind the clock. Over
+        // once the reader is a refill ahead again.
+        bool Behind = false;
     };
     // Receives the result of one play, from any thread.
     using TCompletion = std::function<void(TNotifyResult)>;
@@ -137,6 +141,9 @@ public:
     // The drive's disc is gone: stops its play and forgets its position.
     void Forget(int drive);
     TStatus Status() const;
+    // Called, from the output's thread, each time a play falls behind or catches up (see
+    // TStatus::Behind). Set it before the first play.
+    void OnBehindChanged(std::function<void()> changed);
 
     // TPcmFeed
     TSegment CurrentSegment() override;
@@ -199,7 +206,10 @@ private:
     bool m_continues = false;
     qint64 m_segmentStart = 0;
     qint64 m_played = 0;
-    qint64 m_readPos = 0; // disc byte the reader produces next
+    qint64 m_readPos = 0;        // disc byte the reader produces next
+    bool m_segmentTaken = false; // the output has had audio of the segment
+    bool m_behind = false;
+    std::function<void()> m_behindChanged;
 
     TRingBuffer m_ring; // read from m_readPos - m_ring.Fill() on
     std::vector<char> m_chunk;

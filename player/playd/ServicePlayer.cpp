@@ -28,7 +28,6 @@ TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
       m_greeting(this), m_silence(this)
 {
     m_silence.setSingleShot(true);
-    m_silence.setInterval(m_setup.SilenceTimeoutMs);
     connect(&m_silence, &QTimer::timeout, this, &TServicePlayer::Hung);
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryMs);
@@ -224,14 +223,19 @@ void TServicePlayer::Write(const TMessage& message)
     m_socket->write(EncodeFrame(message));
     if (message.Type != TMessageType::Retire)
         m_unacked.append(message);
-    if (!m_silence.isActive())
+    // Counted from the first request not answered yet, and no longer than an answer may take.
+    if (!m_silence.isActive() || m_silence.remainingTime() > m_setup.SilenceTimeoutMs)
         WatchSilence();
 }
 
 void TServicePlayer::WatchSilence()
 {
-    if (m_link == TLink::Ready && (m_status.State == TState::Playing || !m_unacked.isEmpty()))
-        m_silence.start();
+    if (m_link != TLink::Ready)
+        m_silence.stop();
+    else if (!m_unacked.isEmpty())
+        m_silence.start(m_setup.SilenceTimeoutMs);
+    else if (m_status.State == TState::Playing)
+        m_silence.start(m_setup.QuietTimeoutMs);
     else
         m_silence.stop();
 }

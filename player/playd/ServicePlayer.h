@@ -28,9 +28,10 @@ struct TServiceSetup
     // waited for to answer.
     int StartTimeoutMs = 5000;
     int GreetingTimeoutMs = 2000;
-    // A service that reports nothing this long while it plays or has requests to answer is
-    // hung (it reports every two seconds while playing).
+    // A service that leaves a request unanswered this long is hung, and so is one that reports
+    // nothing for QuietTimeoutMs while it plays (it reports every five seconds then).
     int SilenceTimeoutMs = 5000;
+    int QuietTimeoutMs = 12000;
     // What a running play's position moves on with between the service's reports.
     std::shared_ptr<const TClock> Clock = std::make_shared<TSteadyClock>();
 };

@@ -38,6 +38,10 @@ TPlaybackService::TPlaybackService(TServiceConfig config, QObject* parent)
     connect(m_server, &QLocalServer::newConnection, this, &TPlaybackService::Accept);
     m_statusTimer.setInterval(m_config.StatusMs);
     connect(&m_statusTimer, &QTimer::timeout, this, &TPlaybackService::BroadcastStatus);
+    // From the output's thread; a call still queued when the service goes is dropped with it.
+    m_player.OnBehindChanged([this] {
+        QMetaObject::invokeMethod(this, &TPlaybackService::BroadcastStatus, Qt::QueuedConnection);
+    });
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(m_config.IdleExitMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &TPlaybackService::End);
@@ -156,6 +160,11 @@ void TPlaybackService::BroadcastStatus()
 {
     for (const auto& client : m_clients)
         SendStatus(*client);
+    // Behind the clock, the players' own clocks run ahead of what is heard: they hear of it
+    // more often until the drive has caught up.
+    const int interval = m_player.Behind() ? m_config.BehindStatusMs : m_config.StatusMs;
+    if (m_statusTimer.interval() != interval)
+        m_statusTimer.setInterval(interval);
 }
 
 TDiscPlayer::TCompletion TPlaybackService::Completion(TClient& client, quint32 playId)

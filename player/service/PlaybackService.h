@@ -26,15 +26,18 @@ struct TServiceConfig
     // once no player is connected).
     int IdleExitMs = 3000;
     // How often players hear of the position while a play runs (they move it on with the
-    // clock in between, so more often only costs wake-ups on both sides).
-    int StatusMs = 2000;
+    // clock in between, so more often only costs wake-ups on both sides), and how often while
+    // it has fallen behind the clock (a slow drive), when their clock is wrong.
+    int StatusMs = 5000;
+    int BehindStatusMs = 1000;
 };
 
 // The playback service: plays discs for players that connect to it, and plays on when they
 // have gone. It opens the drives and images itself and keeps a disc open while it plays it.
 // A play's completion goes to the player that started it; the status (what plays, on which
-// disc, where) goes to every player, after every request and every change, and every StatusMs
-// while a play runs. It ends by itself once idle.
+// disc, where) goes to every player, after every request and every change (falling behind the
+// clock and catching up included), and every StatusMs while a play runs (BehindStatusMs while
+// it is behind). It ends by itself once idle.
 class TPlaybackService final : public QObject
 {
     Q_OBJECT

@@ -366,6 +366,47 @@ private Q_SLOTS:
         QVERIFY(rig.Output->Captured().isEmpty());
     }
 
+    void aSlowDriveIsReportedBehindUntilItCatchesUp()
+    {
+        auto gate = std::make_shared<TGate>(false);
+        TRig rig({}, TReadAhead::Thread);
+        std::atomic<int> changes = 0;
+        rig.Engine->OnBehindChanged([&changes] { ++changes; });
+        const auto passedAtLeast = [&gate](int n) {
+            QElapsedTimer guard;
+            guard.start();
+            while (gate->Passed() < n && guard.elapsed() < 10'000)
+                QThread::yieldCurrentThread();
+            return gate->Passed() >= n;
+        };
+        rig.Engine->Play(0, std::make_shared<THeldSource>(gate), 0, 20 * Second, rig.Done());
+        // Nothing ready before the first audio is no falling behind: a play always starts so.
+        rig.Output->Run(200);
+        QCOMPARE(changes.load(), 0);
+        gate->Open();
+        QVERIFY(passedAtLeast(7));
+        rig.Output->Run(1000);
+        QVERIFY(!rig.Engine->Status().Behind);
+
+        // The drive stops answering: the output drains what was read ahead, then comes short.
+        gate->Close();
+        rig.Output->Run(8000);
+        QVERIFY(rig.Engine->Status().Behind);
+        QCOMPARE(changes.load(), 1);
+        rig.Output->Run(1000); // still behind: said once
+        QCOMPARE(changes.load(), 1);
+
+        // Caught up once the drive answers again and a refill's worth is ready.
+        const int passed = gate->Passed();
+        gate->Open();
+        QVERIFY(passedAtLeast(passed + 7));
+        rig.Output->Run(20);
+        QVERIFY(!rig.Engine->Status().Behind);
+        QCOMPARE(changes.load(), 2);
+        rig.Engine->Stop();
+        QVERIFY(!rig.Engine->Status().Behind);
+    }
+
     void shutdownLeavesAStuckReadBehind()
     {
         auto gate = std::make_shared<TGate>(false);

@@ -311,6 +311,28 @@ private Q_SLOTS:
         QTRY_VERIFY(waiting.Settled());
         QVERIFY(!waiting.Connected());
         QCOMPARE(waiting.Status().State, TState::Idle);
+
+        // One that says it plays and then answers nothing: a request is waited for as long
+        // as an answer may take, not for the longer quiet between a play's reports.
+        QLocalServer mute;
+        QVERIFY(mute.listen(NewName()));
+        TServicePlayer asking({.SocketName = mute.fullServerName(),
+                               .SilenceTimeoutMs = 200,
+                               .QuietTimeoutMs = 60'000});
+        QTRY_VERIFY(mute.hasPendingConnections());
+        QLocalSocket* peer = mute.nextPendingConnection();
+        TMessage said;
+        said.Type = TMessageType::Welcome;
+        peer->write(EncodeFrame(said));
+        said.Type = TMessageType::Status;
+        said.Disc = m_disc;
+        said.To = 2352 * 75;
+        said.State = TState::Playing;
+        peer->write(EncodeFrame(said));
+        QTRY_COMPARE(asking.Status().State, TState::Playing);
+        asking.Stop();
+        QTRY_COMPARE_WITH_TIMEOUT(asking.Connected(), false, 3000);
+        QCOMPARE(asking.Status().State, TState::Stopped);
     }
 
     void nobodyElsesSockets()

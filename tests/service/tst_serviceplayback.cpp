@@ -37,7 +37,9 @@ struct TPlayer
                 StartServiceProgram(QStringLiteral(QLNX_PLAYD_PROGRAM),
                                     {QStringLiteral("--socket"), socket, QStringLiteral("--silent"),
                                      QStringLiteral("--speed"), QStringLiteral("10"),
-                                     QStringLiteral("--idle-exit"), QStringLiteral("300")})});
+                                     QStringLiteral("--idle-exit"), QStringLiteral("300")}),
+            // Just over the service's five seconds between reports, for a quick test.
+            .QuietTimeoutMs = 6000});
         Service = service.get();
         Device = std::make_unique<TCdioDevice>(TCdioDeviceSetup{
             .ImagePaths = {image}, .PhysicalDrives = false, .Player = std::move(service)});
@@ -165,7 +167,7 @@ private Q_SLOTS:
         ::kill(pid_t(first), signal);
 
         // Stopped where it was, and no completion made up for the play (a stopped service is
-        // noticed by its silence, 5 s).
+        // noticed by its silence, 6 s here).
         QTRY_COMPARE_WITH_TIMEOUT(player.Device->DeviceMode(), TDeviceMode::Stopped, 10'000);
         QVERIFY(player.Notified->isEmpty());
         // The next play starts a service of its own and plays.
