@@ -2,9 +2,7 @@
 
 #include <unistd.h>
 
-#include <QLocalServer>
-#include <QLocalSocket>
-
+#include "fileio/LocalSocket.h"
 #include "fileio/PrivateSocket.h"
 
 namespace qlnx {
@@ -28,10 +26,9 @@ QString TSingleInstance::DefaultName()
 }
 
 TSingleInstance::TSingleInstance(const QString& name, QObject* parent)
-    : QObject(parent), m_name(name), m_server(new QLocalServer(this))
+    : QObject(parent), m_name(name), m_server(new TLocalServer(this))
 {
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::Accept);
+    connect(m_server, &TLocalServer::NewConnection, this, &TSingleInstance::Accept);
 }
 
 bool TSingleInstance::HandOver(const QString& openPath)
@@ -40,46 +37,45 @@ bool TSingleInstance::HandOver(const QString& openPath)
     // runs on its own: nothing of another user's is connected to or removed.
     if (m_name.isEmpty() || InspectSocketName(m_name) == TSocketName::Foreign)
         return false;
-    QLocalSocket socket;
-    socket.connectToServer(m_name);
-    if (socket.waitForConnected(ConnectTimeoutMs)) {
-        if (!PeerIsUs(socket.socketDescriptor()))
+    TLocalSocket socket;
+    socket.ConnectToServer(m_name);
+    if (socket.WaitForConnected(ConnectTimeoutMs)) {
+        if (!PeerIsUs(socket.Descriptor()))
             return false;
         // A path is one line: one holding a line break is not handed over.
         if (!openPath.isEmpty() && !openPath.contains(u'\n'))
-            socket.write(QByteArrayLiteral("open ") + openPath.toUtf8() + '\n');
-        socket.write(RaiseRequest);
-        socket.waitForBytesWritten(ConnectTimeoutMs);
-        socket.disconnectFromServer();
+            socket.Write(QByteArrayLiteral("open ") + openPath.toUtf8() + '\n');
+        socket.Write(RaiseRequest);
+        socket.DisconnectFromServer();
         return true;
     }
     // Nobody answers: whatever is left under the name belongs to an instance that is gone.
-    if (!m_server->listen(m_name)) {
-        QLocalServer::removeServer(m_name);
-        m_server->listen(m_name);
+    if (!m_server->Listen(m_name)) {
+        TLocalServer::RemoveServer(m_name);
+        m_server->Listen(m_name);
     }
     return false;
 }
 
 bool TSingleInstance::Listening() const
 {
-    return m_server->isListening();
+    return m_server->IsListening();
 }
 
 void TSingleInstance::Accept()
 {
-    while (QLocalSocket* client = m_server->nextPendingConnection()) {
-        if (!PeerIsUs(client->socketDescriptor())) {
-            client->abort();
+    while (TLocalSocket* client = m_server->NextPendingConnection()) {
+        if (!PeerIsUs(client->Descriptor())) {
+            client->Abort();
             client->deleteLater();
             continue;
         }
-        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QLocalSocket::readyRead, this, [this, client] {
+        connect(client, &TLocalSocket::Disconnected, client, &QObject::deleteLater);
+        connect(client, &TLocalSocket::ReadyRead, this, [this, client] {
             // "open <path>" lines ask to open an image; any complete request also means: come
             // to the front.
-            while (client->canReadLine()) {
-                const QByteArray line = client->readLine().chopped(1);
+            while (client->CanReadLine()) {
+                const QByteArray line = client->ReadLine().chopped(1);
                 if (line.startsWith("open ") && line.size() > 5)
                     Q_EMIT OpenRequested(QString::fromUtf8(line.mid(5)));
                 Q_EMIT RaiseRequested();

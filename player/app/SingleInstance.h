@@ -3,9 +3,9 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-
 namespace qlnx {
+
+class TLocalServer;
 
 // One running player per user: the first start listens under a name made of the product name
 // and the uid, in the user's private socket directory; a later start connects, asks the
@@ -39,7 +39,7 @@ private:
     void Accept();
 
     QString m_name;
-    QLocalServer* m_server;
+    TLocalServer* m_server;
 };
 
 } // namespace qlnx

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QLocalSocket>
 
+#include "fileio/LocalSocket.h"
 #include "fileio/PrivateSocket.h"
 
 namespace qlnx {
@@ -24,7 +24,7 @@ bool NeedsService(TMessageType type)
 } // namespace
 
 TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
-    : QObject(parent), m_setup(std::move(setup)), m_socket(new QLocalSocket(this)), m_retry(this),
+    : QObject(parent), m_setup(std::move(setup)), m_socket(new TLocalSocket(this)), m_retry(this),
       m_greeting(this), m_silence(this)
 {
     m_silence.setSingleShot(true);
@@ -35,11 +35,11 @@ TServicePlayer::TServicePlayer(TServiceSetup setup, QObject* parent)
     // A service that takes the connection and never answers is hung: it is given up on.
     m_greeting.setSingleShot(true);
     m_greeting.setInterval(m_setup.GreetingTimeoutMs);
-    connect(&m_greeting, &QTimer::timeout, m_socket, &QLocalSocket::abort);
-    connect(m_socket, &QLocalSocket::connected, this, &TServicePlayer::Connected_);
-    connect(m_socket, &QLocalSocket::disconnected, this, &TServicePlayer::Disconnected);
-    connect(m_socket, &QLocalSocket::readyRead, this, &TServicePlayer::ReadyRead);
-    connect(m_socket, &QLocalSocket::errorOccurred, this, [this] {
+    connect(&m_greeting, &QTimer::timeout, m_socket, &TLocalSocket::Abort);
+    connect(m_socket, &TLocalSocket::Connected, this, &TServicePlayer::Connected_);
+    connect(m_socket, &TLocalSocket::Disconnected, this, &TServicePlayer::Disconnected);
+    connect(m_socket, &TLocalSocket::ReadyRead, this, &TServicePlayer::ReadyRead);
+    connect(m_socket, &TLocalSocket::ErrorOccurred, this, [this] {
         if (m_link == TLink::Looking || m_link == TLink::Starting)
             ConnectFailed();
     });
@@ -54,23 +54,23 @@ TServicePlayer::~TServicePlayer()
 void TServicePlayer::Connect()
 {
     m_reader = TFrameReader();
-    m_socket->abort();
+    m_socket->Abort();
     // Whatever holds the name and is not ours is never connected to.
     if (InspectSocketName(m_setup.SocketName) == TSocketName::Foreign) {
         m_nameTaken = true;
         QMetaObject::invokeMethod(this, &TServicePlayer::ConnectFailed, Qt::QueuedConnection);
         return;
     }
-    m_socket->connectToServer(m_setup.SocketName);
+    m_socket->ConnectToServer(m_setup.SocketName);
 }
 
 void TServicePlayer::Connected_()
 {
-    if (!PeerIsUs(m_socket->socketDescriptor())) {
+    if (!PeerIsUs(m_socket->Descriptor())) {
         // Another user's listener at our name: not a word is sent to it.
         m_nameTaken = true;
         const TLink was = m_link;
-        m_socket->abort();
+        m_socket->Abort();
         m_link = was;
         ConnectFailed();
         return;
@@ -80,7 +80,7 @@ void TServicePlayer::Connected_()
     TMessage hello;
     hello.Type = TMessageType::Hello;
     hello.Version = m_setup.Version;
-    m_socket->write(EncodeFrame(hello));
+    m_socket->Write(EncodeFrame(hello));
 }
 
 void TServicePlayer::ConnectFailed()
@@ -138,19 +138,19 @@ void TServicePlayer::Disconnected()
 
 void TServicePlayer::ReadyRead()
 {
-    m_reader.Append(m_socket->readAll());
+    m_reader.Append(m_socket->ReadAll());
     TMessage message;
     for (;;) {
         const TFrameReader::TResult result = m_reader.Next(message);
         if (result == TFrameReader::TResult::NeedMore)
             return;
         if (result == TFrameReader::TResult::Broken) {
-            m_socket->abort();
+            m_socket->Abort();
             return;
         }
         ++m_heard;
         Handle(message);
-        if (m_socket->state() != QLocalSocket::ConnectedState)
+        if (!m_socket->IsConnected())
             return;
     }
 }
@@ -160,12 +160,12 @@ void TServicePlayer::Handle(const TMessage& m)
     switch (m.Type) {
     case TMessageType::Welcome:
         if (m_link != TLink::Greeting || m.Magic != ProtocolMagic) {
-            m_socket->abort();
+            m_socket->Abort();
             return;
         }
         m_greeting.stop();
         // The kernel's word for who answered, over the service's own.
-        m_pid = PeerPid(m_socket->socketDescriptor());
+        m_pid = PeerPid(m_socket->Descriptor());
         if (m_pid == 0)
             m_pid = m.Pid;
         if (m.Version != m_setup.Version) {
@@ -184,7 +184,7 @@ void TServicePlayer::Handle(const TMessage& m)
         if (m_link != TLink::Ready)
             return;
         if (!Plausible(m)) {
-            m_socket->abort();
+            m_socket->Abort();
             return;
         }
         const qsizetype handled = std::count_if(m_unacked.cbegin(), m_unacked.cend(),
@@ -214,13 +214,13 @@ void TServicePlayer::Handle(const TMessage& m)
     }
     default:
         // A request is nothing a service sends.
-        m_socket->abort();
+        m_socket->Abort();
     }
 }
 
 void TServicePlayer::Write(const TMessage& message)
 {
-    m_socket->write(EncodeFrame(message));
+    m_socket->Write(EncodeFrame(message));
     if (message.Type != TMessageType::Retire)
         m_unacked.append(message);
     // Counted from the first request not answered yet, and no longer than an answer may take.
@@ -247,13 +247,13 @@ void TServicePlayer::Hung()
     // Silent while it should speak: whatever it plays is over for us, as if it had been
     // killed, and it is ended so that its name is free for the next Play's service. It is
     // our own process (the peer check said so).
-    const qint64 pid = PeerPid(m_socket->socketDescriptor());
+    const qint64 pid = PeerPid(m_socket->Descriptor());
     m_queue.clear();
     m_unacked.clear();
     m_completions.clear();
     if (m_status.State == TState::Playing || m_status.State == TState::Paused)
         SetStatus(TState::Stopped, PositionNow());
-    m_socket->abort();
+    m_socket->Abort();
     if (pid > 0 && pid != QCoreApplication::applicationPid())
         ::kill(pid_t(pid), SIGKILL);
 }
@@ -313,7 +313,7 @@ void TServicePlayer::NeedService()
 void TServicePlayer::GiveUp()
 {
     m_link = TLink::Absent;
-    m_socket->abort();
+    m_socket->Abort();
     // The plays asked for cannot run.
     for (const TMessage& m : std::exchange(m_queue, {})) {
         if (!NeedsService(m.Type))
@@ -428,13 +428,13 @@ void TServicePlayer::Shutdown(std::chrono::steady_clock::time_point deadline)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, std::min(left(), 20));
     Flush();
     m_retry.stop();
-    if (m_socket->state() == QLocalSocket::ConnectedState) {
-        m_socket->flush();
-        while (m_socket->bytesToWrite() > 0 && left() > 0)
-            m_socket->waitForBytesWritten(left());
+    if (m_socket->IsConnected()) {
+        m_socket->Flush();
+        while (m_socket->BytesToWrite() > 0 && left() > 0)
+            m_socket->WaitForBytesWritten(left());
     }
     m_socket->disconnect(this);
-    m_socket->abort();
+    m_socket->Abort();
     m_completions.clear();
 }
 

@@ -13,9 +13,9 @@
 #include "audio/DiscPlayer.h"
 #include "playd/Protocol.h"
 
-class QLocalSocket;
-
 namespace qlnx {
+
+class TLocalSocket;
 
 struct TServiceSetup
 {
@@ -110,7 +110,7 @@ private:
     void SetStatus(TState state, qint64 position);
 
     TServiceSetup m_setup;
-    QLocalSocket* m_socket;
+    TLocalSocket* m_socket;
     QTimer m_retry;
     QTimer m_greeting;
     QTimer m_silence;

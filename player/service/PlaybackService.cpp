@@ -6,10 +6,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
 
+#include "fileio/LocalSocket.h"
 #include "fileio/PrivateSocket.h"
 
 namespace qlnx {
@@ -23,7 +22,7 @@ constexpr std::size_t MaxClients = 32;
 
 struct TPlaybackService::TClient
 {
-    QLocalSocket* Socket = nullptr;
+    TLocalSocket* Socket = nullptr;
     TFrameReader Reader;
     quint32 LastSeq = 0;
     bool Welcomed = false; // said hello in our version
@@ -31,11 +30,10 @@ struct TPlaybackService::TClient
 
 TPlaybackService::TPlaybackService(TServiceConfig config, QObject* parent)
     : QObject(parent), m_config(std::move(config)),
-      m_player(std::move(m_config.Output), m_config.ReadAhead), m_server(new QLocalServer(this)),
+      m_player(std::move(m_config.Output), m_config.ReadAhead), m_server(new TLocalServer(this)),
       m_statusTimer(this), m_idleTimer(this)
 {
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &TPlaybackService::Accept);
+    connect(m_server, &TLocalServer::NewConnection, this, &TPlaybackService::Accept);
     m_statusTimer.setInterval(m_config.StatusMs);
     connect(&m_statusTimer, &QTimer::timeout, this, &TPlaybackService::BroadcastStatus);
     // From the output's thread; a call still queued when the service goes is dropped with it.
@@ -51,7 +49,7 @@ TPlaybackService::~TPlaybackService()
 {
     m_player.Shutdown(std::chrono::steady_clock::now() + std::chrono::seconds(1));
     // The socket goes while the lock still says it is ours; then the lock.
-    m_server->close();
+    m_server->Close();
     if (m_lock >= 0)
         ::close(m_lock);
 }
@@ -72,8 +70,8 @@ bool TPlaybackService::Listen()
         return false;
     }
     if (InspectSocketName(name) == TSocketName::Ours)
-        QLocalServer::removeServer(name);
-    if (!m_server->listen(name))
+        TLocalServer::RemoveServer(name);
+    if (!m_server->Listen(name))
         return false;
     UpdateIdle();
     return true;
@@ -81,18 +79,18 @@ bool TPlaybackService::Listen()
 
 void TPlaybackService::Accept()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+    while (TLocalSocket* socket = m_server->NextPendingConnection()) {
         // Another user's process is not served, and past the cap nobody is: the service
         // never runs out of descriptors for its own socket.
-        if (!PeerIsUs(socket->socketDescriptor()) || m_clients.size() >= MaxClients) {
-            socket->abort();
+        if (!PeerIsUs(socket->Descriptor()) || m_clients.size() >= MaxClients) {
+            socket->Abort();
             socket->deleteLater();
             continue;
         }
         auto client = std::make_unique<TClient>();
         client->Socket = socket;
         m_clients.push_back(std::move(client));
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        connect(socket, &TLocalSocket::ReadyRead, this, [this, socket] {
             for (const auto& c : m_clients) {
                 if (c->Socket == socket) {
                     Read(*c);
@@ -100,12 +98,12 @@ void TPlaybackService::Accept()
                 }
             }
         });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Drop(socket); });
+        connect(socket, &TLocalSocket::Disconnected, this, [this, socket] { Drop(socket); });
     }
     UpdateIdle();
 }
 
-void TPlaybackService::Drop(QLocalSocket* socket)
+void TPlaybackService::Drop(TLocalSocket* socket)
 {
     std::erase_if(m_clients, [socket](const auto& c) { return c->Socket == socket; });
     socket->deleteLater();
@@ -114,8 +112,8 @@ void TPlaybackService::Drop(QLocalSocket* socket)
 
 void TPlaybackService::Read(TClient& client)
 {
-    QLocalSocket* socket = client.Socket;
-    client.Reader.Append(socket->readAll());
+    TLocalSocket* socket = client.Socket;
+    client.Reader.Append(socket->ReadAll());
     TMessage message;
     for (;;) {
         const TFrameReader::TResult result = client.Reader.Next(message);
@@ -123,7 +121,7 @@ void TPlaybackService::Read(TClient& client)
             return;
         if (result == TFrameReader::TResult::Broken) {
             // Not one of ours: it is not listened to any more.
-            socket->abort();
+            socket->Abort();
             return;
         }
         Handle(client, message);
@@ -136,7 +134,7 @@ void TPlaybackService::Read(TClient& client)
 
 void TPlaybackService::Send(TClient& client, const TMessage& message)
 {
-    client.Socket->write(EncodeFrame(message));
+    client.Socket->Write(EncodeFrame(message));
     ++m_sent;
 }
 
@@ -171,14 +169,14 @@ TDiscPlayer::TCompletion TPlaybackService::Completion(TClient& client, quint32 p
 {
     // From the output's thread; delivered here, to the player that started the play if it is
     // still connected.
-    return [this, socket = QPointer<QLocalSocket>(client.Socket), playId](TNotifyResult result) {
+    return [this, socket = QPointer<TLocalSocket>(client.Socket), playId](TNotifyResult result) {
         QMetaObject::invokeMethod(
             this, [this, socket, playId, result] { Complete(socket, playId, result); },
             Qt::QueuedConnection);
     };
 }
 
-void TPlaybackService::Complete(QLocalSocket* socket, quint32 playId, TNotifyResult result)
+void TPlaybackService::Complete(TLocalSocket* socket, quint32 playId, TNotifyResult result)
 {
     for (const auto& client : m_clients) {
         if (client->Socket == socket && socket) {
@@ -227,7 +225,7 @@ void TPlaybackService::Handle(TClient& client, const TMessage& m)
         return;
     }
     if (!client.Welcomed) {
-        client.Socket->abort();
+        client.Socket->Abort();
         return;
     }
     switch (m.Type) {
@@ -263,7 +261,7 @@ void TPlaybackService::Handle(TClient& client, const TMessage& m)
         break;
     default:
         // What a service sends is no request.
-        client.Socket->abort();
+        client.Socket->Abort();
         return;
     }
     client.LastSeq = m.Seq;
@@ -275,7 +273,7 @@ void TPlaybackService::End()
 {
     // Nobody new gets through to a service on its way out: a player that asks now starts the
     // next one, and asks it again what this one did not answer.
-    m_server->close();
+    m_server->Close();
     // Its name is free for the next one from now on.
     if (m_lock >= 0)
         ::close(std::exchange(m_lock, -1));

@@ -11,10 +11,10 @@
 #include "drive/CdioDisc.h"
 #include "playd/Protocol.h"
 
-class QLocalServer;
-class QLocalSocket;
-
 namespace qlnx {
+
+class TLocalServer;
+class TLocalSocket;
 
 struct TServiceConfig
 {
@@ -63,12 +63,12 @@ private:
     void Accept();
     void Read(TClient& client);
     void Handle(TClient& client, const TMessage& message);
-    void Drop(QLocalSocket* socket);
+    void Drop(TLocalSocket* socket);
     void Send(TClient& client, const TMessage& message);
     void SendStatus(TClient& client);
     void BroadcastStatus();
     TDiscPlayer::TCompletion Completion(TClient& client, quint32 playId);
-    void Complete(QLocalSocket* socket, quint32 playId, TNotifyResult result);
+    void Complete(TLocalSocket* socket, quint32 playId, TNotifyResult result);
     // The disc a play names, opened here; none when it is not in its drive any more.
     std::shared_ptr<TCdioDisc> OpenDisc(const TPlayedDisc& disc);
     void UpdateIdle();
@@ -76,7 +76,7 @@ private:
 
     TServiceConfig m_config;
     TLocalPlayer m_player;
-    QLocalServer* m_server;
+    TLocalServer* m_server;
     std::vector<std::unique_ptr<TClient>> m_clients;
     QTimer m_statusTimer;
     QTimer m_idleTimer;

@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include "drive/CdioDisc.h"
+#include "fileio/LocalSocket.h"
 #include "playd/ServicePlayer.h"
 #include "service/PlaybackService.h"
 #include "support/CaptureOutput.h"
@@ -119,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(client.State(), TState::Playing);
         QCOMPARE(host.Starts, 1);
         QTRY_VERIFY(client.Player->Connected());
-        QTRY_COMPARE(host.Service->findChildren<QLocalSocket*>().size(), 1);
+        QTRY_COMPARE(host.Service->findChildren<TLocalSocket*>().size(), 1);
         QTRY_VERIFY(host.Output->Wakes() > 0);
         host.Run(2100);
         QTRY_COMPARE(client.Results, QList<TNotifyResult>{TNotifyResult::Successful});
@@ -171,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(client.State(), TState::Paused);
         QTRY_COMPARE(client.Results, QList<TNotifyResult>{TNotifyResult::Aborted});
         // A paused play waits as long as its player is there.
-        QTRY_COMPARE(host.Service->findChildren<QLocalSocket*>().size(), 1);
+        QTRY_COMPARE(host.Service->findChildren<TLocalSocket*>().size(), 1);
         QVERIFY(host.Service->Busy());
         client.Player->Resume(client.Done());
         QCOMPARE(client.State(), TState::Playing);
