@@ -1,11 +1,11 @@
-# The installation: the programs in bin/, the player's sound module in lib/qlnx, the desktop
+# The installation: the programs in bin/, the player's modules in lib/qlnx, the desktop
 # files under share/, and the Debian package cpack makes of them. Libraries, tests, benchmarks
 # and the demo-disc tool stay in the build tree.
 include(GNUInstallDirs)
 
 install(TARGETS qlnx qlnx-playd qlnxdc qlnxcd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Where the player looks for it: lib/qlnx beside the bin/ it runs from.
-install(TARGETS qlnx-audiosink LIBRARY DESTINATION lib/qlnx)
+# Where the player looks for its modules: lib/qlnx beside the bin/ it runs from.
+install(TARGETS qlnx-audiosink qlnx-network LIBRARY DESTINATION lib/qlnx)
 add_subdirectory(share)
 
 set(QLNX_PACKAGE_CONTACT "qlnx developers <qlnx@localhost>"

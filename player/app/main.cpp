@@ -25,6 +25,7 @@
 #include "drive/CdioDevice.h"
 #include "drive/ScriptedDrive.h"
 #include "lyricsui/LyricsEdit.h"
+#include "online/NetworkModule.h"
 #include "playd/ServicePlayer.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramDirectory.h"
@@ -155,6 +156,8 @@ int main(int argc, char** argv)
                         .BackendDrives = std::move(testDrives)});
     TDiscModel model;
     TQLNXMainForm mainForm(model, device, programDir);
+    mainForm.SetHttpTransport(
+        NetworkModuleTransport(NetworkModulePath(QCoreApplication::applicationDirPath())));
     // The window paints first; the drives, the dialogs and the bus come right after.
     mainForm.ShowForm();
     if (servicePlayer)

@@ -2,21 +2,14 @@
 
 #include <mutex>
 
-#include <QFileInfo>
-#include <QLibrary>
-
 #include "base/Log.h"
+#include "base/Module.h"
 
 namespace qlnx {
 
 QString SinkModulePath(const QString& programDir)
 {
-    const QString installed =
-        QFileInfo(programDir + QStringLiteral("/../lib/qlnx/") + QLatin1StringView(SinkModuleFile))
-            .absoluteFilePath();
-    if (QFileInfo::exists(installed))
-        return installed;
-    return programDir + u'/' + QLatin1StringView(SinkModuleFile);
+    return ModulePath(programDir, QLatin1StringView(SinkModuleFile));
 }
 
 TBackendFactory SinkModuleBackend(const QString& path)
@@ -31,12 +24,11 @@ TBackendFactory SinkModuleBackend(const QString& path)
     module->Path = path;
     return [module]() -> std::unique_ptr<TOutputBackend> {
         std::call_once(module->Loaded, [&m = *module] {
-            // Never unloaded: backends made by it may outlive any one owner of the factory.
-            QLibrary library(m.Path);
-            if (library.load())
-                m.Entry = reinterpret_cast<TSinkModuleEntry>(library.resolve(SinkModuleEntry));
+            QString error;
+            m.Entry =
+                reinterpret_cast<TSinkModuleEntry>(ModuleEntry(m.Path, SinkModuleEntry, &error));
             if (!m.Entry)
-                qCWarning(lcPlayback, "no sound: %s", qPrintable(library.errorString()));
+                qCWarning(lcPlayback, "no sound: %s", qPrintable(error));
         });
         return std::unique_ptr<TOutputBackend>(module->Entry ? module->Entry() : nullptr);
     };

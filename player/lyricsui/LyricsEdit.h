@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "lyrics/LyricsEditRules.h"
+#include "online/HttpTransport.h"
 
 class QComboBox;
 class QFrame;
@@ -67,9 +68,13 @@ public:
     QPushButton& ImportButton() { return *m_importButton; }
     QPushButton& ExportButton() { return *m_exportButton; }
     QPushButton& FindOnlineButton() { return *m_findOnlineButton; }
-    // The settings file whose section "Online" Find Online... follows; without one the button
-    // does nothing.
-    void SetOnlineSettingsFile(const QString& file) { m_onlineSettingsFile = file; }
+    // The settings file whose section "Online" Find Online... follows, and the HTTP client it
+    // looks up with; without a file the button does nothing.
+    void SetOnline(const QString& settingsFile, TTransportFactory transport)
+    {
+        m_onlineSettingsFile = settingsFile;
+        m_transport = std::move(transport);
+    }
 
     // The grid's rows as they stand.
     QList<TLyricRow> Rows() const;
@@ -145,6 +150,7 @@ private:
     QPushButton* m_exportButton;
     QPushButton* m_findOnlineButton;
     QString m_onlineSettingsFile;
+    TTransportFactory m_transport;
     THttpFetcher* m_fetcher = nullptr;
     TLyricsLookup* m_lyricsLookup = nullptr;
 };

@@ -25,7 +25,8 @@ void TLyricsEditForm::FindOnlineButtonClick()
     // A fresh client each time, so that changed settings count.
     delete m_lyricsLookup;
     delete m_fetcher;
-    m_fetcher = new THttpFetcher(ReadOnlineSettings(TIniFile(m_onlineSettingsFile)), this);
+    m_fetcher =
+        new THttpFetcher(ReadOnlineSettings(TIniFile(m_onlineSettingsFile)), m_transport, this);
     m_lyricsLookup = new TLyricsLookup(*m_fetcher, this);
     const TTrackData& track = m_model.Tracks(m_editTrack);
     const TLyricsQuery query{m_model.Artist(), m_model.Title(), track.Name,

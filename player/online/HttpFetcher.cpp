@@ -4,9 +4,6 @@
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 
 #include "base/Log.h"
@@ -38,12 +35,12 @@ bool SameServer(const QUrl& from, const QUrl& to)
 
 } // namespace
 
-THttpFetcher::THttpFetcher(const TOnlineSettings& settings, QObject* parent, TClock clock)
+THttpFetcher::THttpFetcher(const TOnlineSettings& settings, TTransportFactory transport,
+                           QObject* parent, TClock clock)
     : QObject(parent), m_settings(settings), m_clock(clock ? std::move(clock) : SteadyNow),
-      m_network(new QNetworkAccessManager(this)),
+      m_makeTransport(std::move(transport)),
       m_timeoutMs(std::max(1, settings.TimeoutSeconds) * 1000)
 {
-    m_network->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
 }
 
 THttpFetcher::~THttpFetcher()
@@ -84,12 +81,43 @@ void THttpFetcher::Start(quint64 id)
         Finish(id);
         return;
     }
+    if (!m_transport && m_makeTransport)
+        m_transport = m_makeTransport();
+    if (!m_transport) {
+        r.Abort = QStringLiteral("Online lookups cannot be made: the network module of the "
+                                 "player is missing or cannot be loaded.");
+        Finish(id);
+        return;
+    }
     qCDebug(lcOnline) << "GET" << r.Url.toDisplayString();
-    QNetworkRequest request(r.Url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, OnlineUserAgent(m_settings));
-    request.setMaximumRedirectsAllowed(5);
-    r.Reply = m_network->get(request);
-    r.Reply->setParent(this);
+    const QUrl from = r.Url;
+    THttpEvents events;
+    events.Redirected = [this, id, from](const QUrl& to) {
+        const auto found = m_requests.find(id);
+        if (found == m_requests.end() || !found->second.Reply)
+            return;
+        if (SameServer(from, found->second.Reply->Url().resolved(to)))
+            found->second.Reply->FollowRedirect();
+        else
+            Stop(id, QStringLiteral("%1 sent the request on to another server (%2); the lookup "
+                                    "was stopped.")
+                         .arg(ServerOf(from), ServerOf(to)));
+    };
+    events.HeadersArrived = [this, id] {
+        const auto found = m_requests.find(id);
+        if (found != m_requests.end() && found->second.Reply &&
+            found->second.Reply->ContentLength() > m_maxBody)
+            Stop(id, QString());
+    };
+    events.ReadyRead = [this, id] { Read(id); };
+    events.TlsError = [this, id] {
+        if (const auto found = m_requests.find(id); found != m_requests.end())
+            found->second.Tls = true;
+    };
+    events.Finished = [this, id] { Finish(id); };
+    constexpr int MaxRedirects = 5;
+    r.Reply = m_transport->Get(r.Url, OnlineUserAgent(m_settings).toUtf8(), MaxRedirects,
+                               std::move(events));
     r.Timeout = new QTimer(this);
     r.Timeout->setSingleShot(true);
     const QString server = ServerOf(r.Url);
@@ -99,27 +127,6 @@ void THttpFetcher::Start(quint64 id)
                      .arg(double(m_timeoutMs) / 1000));
     });
     r.Timeout->start(m_timeoutMs);
-    QNetworkReply* reply = r.Reply;
-    const QUrl from = r.Url;
-    connect(reply, &QNetworkReply::redirected, this, [this, id, from, reply](const QUrl& to) {
-        if (SameServer(from, reply->url().resolved(to)))
-            Q_EMIT reply->redirectAllowed();
-        else
-            Stop(id, QStringLiteral("%1 sent the request on to another server (%2); the lookup "
-                                    "was stopped.")
-                         .arg(ServerOf(from), ServerOf(to)));
-    });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, id, reply] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > m_maxBody)
-            Stop(id, QString());
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, id] { Read(id); });
-    connect(reply, &QNetworkReply::sslErrors, this, [this, id] {
-        if (const auto found = m_requests.find(id); found != m_requests.end())
-            found->second.Tls = true;
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, id] { Finish(id); });
 }
 
 void THttpFetcher::Read(quint64 id)
@@ -128,11 +135,11 @@ void THttpFetcher::Read(quint64 id)
     if (it == m_requests.end() || !it->second.Reply)
         return;
     TRequest& r = it->second;
-    if (r.Body.size() + r.Reply->bytesAvailable() > m_maxBody) {
+    if (r.Body.size() + r.Reply->BytesAvailable() > m_maxBody) {
         Stop(id, QString());
         return;
     }
-    r.Body += r.Reply->readAll();
+    r.Body += r.Reply->ReadAll();
 }
 
 void THttpFetcher::Stop(quint64 id, const QString& why)
@@ -146,7 +153,7 @@ void THttpFetcher::Stop(quint64 id, const QString& why)
                                   .arg(ServerOf(r.Url))
                                   .arg(m_maxBody / 1024)
                             : why;
-    r.Reply->abort(); // finishes the reply, and so the request
+    r.Reply->Abort(); // finishes the exchange, and so the request
 }
 
 QString THttpFetcher::ErrorOf(const TRequest& r) const
@@ -154,31 +161,26 @@ QString THttpFetcher::ErrorOf(const TRequest& r) const
     if (!r.Abort.isEmpty())
         return r.Abort;
     const QString server = ServerOf(r.Url);
-    const int status = r.Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    switch (r.Reply->error()) {
-    case QNetworkReply::NoError:
+    const int status = r.Reply->Status();
+    switch (r.Reply->Failure()) {
+    case THttpFailure::None:
         break;
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::UnknownNetworkError:
-        return QStringLiteral("Cannot reach %1: %2.").arg(server, r.Reply->errorString());
-    case QNetworkReply::HostNotFoundError:
+    case THttpFailure::Unreachable:
+        return QStringLiteral("Cannot reach %1: %2.").arg(server, r.Reply->FailureText());
+    case THttpFailure::HostNotFound:
         return QStringLiteral("The server %1 cannot be found (no network, or a wrong name).")
             .arg(server);
-    case QNetworkReply::SslHandshakeFailedError:
+    case THttpFailure::Tls:
         return QStringLiteral("The secure connection to %1 failed: %2.")
-            .arg(server, r.Reply->errorString());
-    case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
+            .arg(server, r.Reply->FailureText());
+    case THttpFailure::Redirects:
         return QStringLiteral("%1 redirected the request too often.").arg(server);
-    default:
+    case THttpFailure::Other:
         if (r.Tls)
             return QStringLiteral("The secure connection to %1 failed.").arg(server);
         if (status == 0)
             return QStringLiteral("The request to %1 failed: %2.")
-                .arg(server, r.Reply->errorString());
+                .arg(server, r.Reply->FailureText());
         break;
     }
     if (status == 503 || status == 429)
@@ -189,7 +191,7 @@ QString THttpFetcher::ErrorOf(const TRequest& r) const
         return QStringLiteral("%1 answered HTTP %2 %3.")
             .arg(server)
             .arg(status)
-            .arg(r.Reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+            .arg(r.Reply->Reason());
     return QString();
 }
 
@@ -202,13 +204,13 @@ void THttpFetcher::Finish(quint64 id)
     m_requests.erase(it);
     TFetchResult result;
     if (r.Reply) {
-        if (r.Abort.isEmpty() && r.Body.size() + r.Reply->bytesAvailable() <= m_maxBody)
-            r.Body += r.Reply->readAll();
+        if (r.Abort.isEmpty() && r.Body.size() + r.Reply->BytesAvailable() <= m_maxBody)
+            r.Body += r.Reply->ReadAll();
         else if (r.Abort.isEmpty())
             r.Abort = QStringLiteral("The answer of %1 is larger than %2 KiB; it was not read.")
                           .arg(ServerOf(r.Url))
                           .arg(m_maxBody / 1024);
-        result.Status = r.Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        result.Status = r.Reply->Status();
     }
     result.Error = r.Reply || !r.Abort.isEmpty() ? ErrorOf(r) : QString();
     result.Ok = result.Error.isEmpty();
@@ -230,11 +232,8 @@ void THttpFetcher::Drop(TRequest& r)
             timer->deleteLater();
         }
     }
-    if (r.Reply) {
-        r.Reply->disconnect(this);
-        r.Reply->abort();
-        r.Reply->deleteLater();
-    }
+    if (r.Reply)
+        r.Reply->Release();
 }
 
 void THttpFetcher::Cancel(quint64 id)

@@ -3,16 +3,16 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QUrl>
 
+#include "online/HttpTransport.h"
 #include "online/OnlineSettings.h"
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 
 namespace qlnx {
@@ -30,7 +30,8 @@ struct TFetchResult
 // GET requests on the event loop, never waiting: each is bounded by the settings' timeout and
 // a size cap, follows redirects only on the same server, and names the program in its
 // User-Agent. Requests marked spaced start at least a second apart, as one service's rules
-// ask. Nothing is sent while lookups are off in the settings.
+// ask. Nothing is sent while lookups are off in the settings. The HTTP library is reached
+// through a transport made when the first request goes out.
 class THttpFetcher final : public QObject
 {
     Q_OBJECT
@@ -40,8 +41,8 @@ public:
     static constexpr qint64 DefaultMaxBody = 4 * 1024 * 1024;
     static constexpr qint64 Spacing = 1000; // ms between spaced requests
 
-    explicit THttpFetcher(const TOnlineSettings& settings, QObject* parent = nullptr,
-                          TClock clock = {});
+    THttpFetcher(const TOnlineSettings& settings, TTransportFactory transport,
+                 QObject* parent = nullptr, TClock clock = {});
     ~THttpFetcher() override;
 
     const TOnlineSettings& Settings() const { return m_settings; }
@@ -66,7 +67,7 @@ private:
         TDone Done;
         QTimer* Start = nullptr;
         QTimer* Timeout = nullptr;
-        QNetworkReply* Reply = nullptr;
+        THttpExchange* Reply = nullptr;
         QByteArray Body;
         QString Abort; // why we broke it off ourselves
         bool Tls = false;
@@ -81,7 +82,8 @@ private:
 
     TOnlineSettings m_settings;
     TClock m_clock;
-    QNetworkAccessManager* m_network;
+    TTransportFactory m_makeTransport;
+    std::unique_ptr<THttpTransport> m_transport;
     std::map<quint64, TRequest> m_requests;
     quint64 m_nextId = 1;
     qint64 m_nextSlot = std::numeric_limits<qint64>::min();

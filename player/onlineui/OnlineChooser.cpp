@@ -60,13 +60,14 @@ TOnlineChooserForm::TOnlineChooserForm(QWidget* parent)
 }
 
 std::optional<TDiscCandidate> TOnlineChooserForm::Choose(const QString& settingsFile,
+                                                         const TTransportFactory& transport,
                                                          const TLookupToc& toc)
 {
     m_candidates.clear();
     m_list->clear();
     m_okButton->setEnabled(false);
     m_status->setText(QStringLiteral("Looking up the disc..."));
-    THttpFetcher fetcher(ReadOnlineSettings(TIniFile(settingsFile)), this);
+    THttpFetcher fetcher(ReadOnlineSettings(TIniFile(settingsFile)), transport, this);
     TDiscLookup lookup(fetcher, this);
     connect(&lookup, &TDiscLookup::Found, this, &TOnlineChooserForm::Show);
     connect(&lookup, &TDiscLookup::Failed, this, &TOnlineChooserForm::Fail);

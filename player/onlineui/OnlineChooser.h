@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include "online/HttpTransport.h"
 #include "online/OnlineParse.h"
 
 class QLabel;
@@ -30,7 +31,8 @@ public:
     explicit TOnlineChooserForm(QWidget* parent = nullptr);
 
     // Runs the lookup and the dialog; the chosen candidate, or none.
-    std::optional<TDiscCandidate> Choose(const QString& settingsFile, const TLookupToc& toc);
+    std::optional<TDiscCandidate> Choose(const QString& settingsFile,
+                                         const TTransportFactory& transport, const TLookupToc& toc);
 
 private:
     void Show(const QList<TDiscCandidate>& candidates, int preselect);

@@ -11,6 +11,7 @@
 #include "controls/WindowFrame.h"
 #include "lyrics/LyricsGeometry.h"
 #include "lyrics/LyricsSync.h"
+#include "online/HttpTransport.h"
 #include "playback/PlaybackController.h"
 #include "playback/PlaybackDisplay.h"
 #include "uilogic/Colors.h"
@@ -87,6 +88,8 @@ public:
     // The lyrics editor, opened on the current track; OK there saves and shows the new lines.
     void SetLyricsEditForm(TLyricsEditForm* form);
     void LyricsEditClick();
+    // The HTTP client of the online lookups.
+    void SetHttpTransport(TTransportFactory transport);
     // Places a dialog beside the main window on the main window's screen.
     void PlaceDialog(QWidget& dialog) const;
 
@@ -211,6 +214,7 @@ private:
     TProgramEditForm* m_programEditForm = nullptr;
     std::function<int(QDialog&)> m_discEditorRunner;
     TLyricsEditForm* m_lyricsEditForm = nullptr;
+    TTransportFactory m_httpTransport;
     TSeekInput* m_seekInput = nullptr;
     QString m_programDir;
     // The settings' CDText, kept to be written back as it was read.

@@ -20,7 +20,7 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
     // The gauge holds the last position shown, in whole seconds.
     form->SetProgressSource([this] { return m_curTimeGauge->Progress(); });
     form->SetErrorReporter([this](const QString& message) { ReportError(message); });
-    form->SetOnlineSettingsFile(SettingsFileName(m_programDir));
+    form->SetOnline(SettingsFileName(m_programDir), m_httpTransport);
     connect(form, &TLyricsEditForm::Stored, this, [this] {
         if (const auto message = SaveDiscData(m_model, m_programDir))
             ReportError(*message);

@@ -4,12 +4,20 @@
 #include "ui/Main.h"
 
 #include "disc/DiscModel.h"
+#include "lyricsui/LyricsEdit.h"
 #include "online/LookupToc.h"
 #include "onlineui/OnlineChooser.h"
 #include "playback/PlaybackController.h"
 #include "settings/ProgramDirectory.h"
 
 namespace qlnx {
+
+void TQLNXMainForm::SetHttpTransport(TTransportFactory transport)
+{
+    m_httpTransport = std::move(transport);
+    if (m_lyricsEditForm)
+        m_lyricsEditForm->SetOnline(SettingsFileName(m_programDir), m_httpTransport);
+}
 
 void TQLNXMainForm::LookUpDiscClick()
 {
@@ -23,8 +31,8 @@ void TQLNXMainForm::LookUpDiscClick()
     if (!m_onlineChooser)
         m_onlineChooser = new TOnlineChooserForm(this);
     const quint32 discID = m_model.DiscID();
-    const auto chosen =
-        m_onlineChooser->Choose(settingsFile, LookupTocOf(m_controller->Device().DiscToc()));
+    const auto chosen = m_onlineChooser->Choose(settingsFile, m_httpTransport,
+                                                LookupTocOf(m_controller->Device().DiscToc()));
     if (!chosen || m_model.DiscID() != discID || !m_model.Loaded())
         return;
     QStringList names = chosen->Tracks.mid(0, m_model.TrackCount());

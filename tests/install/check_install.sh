@@ -16,13 +16,14 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 root=$stage/usr
 
 # Exactly these files: no test executables, benchmarks, static libraries or the demo-disc tool;
-# the player's sound module where it looks for it, lib/qlnx beside bin/.
+# the player's sound and network modules where it looks for them, lib/qlnx beside bin/.
 expected=$(sort <<'LIST'
 bin/qlnx
 bin/qlnx-playd
 bin/qlnxcd
 bin/qlnxdc
 lib/qlnx/qlnx-audiosink.so
+lib/qlnx/qlnx-network.so
 share/applications/qlnx.desktop
 share/applications/qlnxdc.desktop
 share/doc/qlnx/copyright
@@ -41,6 +42,10 @@ fi
 for program in qlnx qlnx-playd qlnxdc qlnxcd; do
     [[ -x $root/bin/$program ]] || fail "bin/$program is not executable"
 done
+# The player starts without the sound and the network libraries: its modules bring them.
+if readelf -d "$root/bin/qlnx" | grep -E 'NEEDED.*libQt6(Multimedia|Network)'; then
+    fail "bin/qlnx links a library its modules are for"
+fi
 
 apps=$root/share/applications
 desktop-file-validate "$apps/qlnx.desktop" "$apps/qlnxdc.desktop" || fail "desktop-file-validate"

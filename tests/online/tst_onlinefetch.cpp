@@ -7,8 +7,10 @@
 #include <QSslSocket>
 
 #include "LocalHttpServer.h"
+#include "network/NetworkTransport.h"
 #include "online/HttpFetcher.h"
 #include "online/Lookups.h"
+#include "online/NetworkModule.h"
 
 using namespace qlnx;
 
@@ -46,7 +48,7 @@ private Q_SLOTS:
     {
         TLocalHttpServer server;
         server.SetHandler([](const auto&) { return TLocalHttpServer::Answer(200, OneRelease); });
-        THttpFetcher fetcher(SettingsFor(server, false));
+        THttpFetcher fetcher(SettingsFor(server, false), MakeNetworkTransport);
         TDiscLookup disc(fetcher);
         TLyricsLookup lyrics(fetcher);
         QSignalSpy discFailed(&disc, &TDiscLookup::Failed);
@@ -59,11 +61,37 @@ private Q_SLOTS:
         QCOMPARE(server.Connections(), 0);
     }
 
+    // The player reaches the HTTP library only as a module, loaded with the first lookup.
+    void theModuleIsFoundAndAMissingOneIsSaid()
+    {
+        const QString built = QStringLiteral(QLNX_NETWORK_MODULE);
+        QCOMPARE(NetworkModulePath(QFileInfo(built).path()), built);
+        TLocalHttpServer server;
+        server.SetHandler([](const auto&) { return TLocalHttpServer::Answer(200, "here"); });
+        TFetchResult got;
+        THttpFetcher fetcher(SettingsFor(server), NetworkModuleTransport(built));
+        fetcher.Get(QUrl(server.Url() + QStringLiteral("/x")), [&](auto r) { got = r; });
+        QTRY_VERIFY_WITH_TIMEOUT(got.Ok, 5000);
+        QCOMPARE(got.Body, "here");
+
+        const QRegularExpression warning(QStringLiteral("^no online lookups: "));
+        QTest::ignoreMessage(QtWarningMsg, warning);
+        THttpFetcher missing(SettingsFor(server),
+                             NetworkModuleTransport(QStringLiteral("/no/x.so")));
+        QList<TFetchResult> results;
+        for (int i = 0; i < 2; ++i)
+            missing.Get(QUrl(server.Url()), [&](auto r) { results.append(r); });
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 5000);
+        QVERIFY(!results.at(1).Ok &&
+                results.at(1).Error.contains(QStringLiteral("network module")));
+        QCOMPARE(server.Connections(), 1);
+    }
+
     void releasesOfTheDiscId()
     {
         TLocalHttpServer server;
         server.SetHandler([](const auto&) { return TLocalHttpServer::Answer(200, OneRelease); });
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         TDiscLookup lookup(fetcher);
         QSignalSpy found(&lookup, &TDiscLookup::Found);
         lookup.Start(OneTrackToc());
@@ -99,7 +127,7 @@ private Q_SLOTS:
                     200, "210 misc 02010801\r\nDTITLE=Y / One\r\nTTITLE0=only\r\n.\r\n");
             return TLocalHttpServer::Answer(200, "401 no such entry\r\n");
         });
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         TDiscLookup lookup(fetcher);
         QSignalSpy found(&lookup, &TDiscLookup::Found);
         lookup.Start(OneTrackToc());
@@ -137,7 +165,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, answer);
         TLocalHttpServer server;
         server.SetHandler([answer](const auto&) { return answer; });
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         fetcher.SetMaxBody(1024);
         fetcher.SetTimeoutMs(200);
         TDiscLookup lookup(fetcher);
@@ -159,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
         const quint16 port = closed.serverPort();
         closed.close();
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         fetcher.SetTimeoutMs(3000);
         QList<TFetchResult> results;
         fetcher.Get(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)),
@@ -192,7 +220,7 @@ private Q_SLOTS:
             return r.Target == "/moved" ? TLocalHttpServer::Answer(200, "here")
                                         : TLocalHttpServer::Answer(302, "", "Location: /moved\r\n");
         });
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         std::optional<TFetchResult> result;
         fetcher.Get(QUrl(server.Url() + QStringLiteral("/start")),
                     [&](const TFetchResult& r) { result = r; });
@@ -206,7 +234,8 @@ private Q_SLOTS:
     {
         TLocalHttpServer server;
         qint64 now = 10000;
-        THttpFetcher fetcher(SettingsFor(server), nullptr, [&now] { return now; });
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport, nullptr,
+                             [&now] { return now; });
         QSignalSpy scheduled(&fetcher, &THttpFetcher::Scheduled);
         const QUrl url(server.Url());
         fetcher.Get(url, {}, true);
@@ -227,7 +256,7 @@ private Q_SLOTS:
     void cancelLeavesNoTrace()
     {
         TLocalHttpServer server; // never answers
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         TDiscLookup lookup(fetcher);
         QSignalSpy found(&lookup, &TDiscLookup::Found);
         QSignalSpy failed(&lookup, &TDiscLookup::Failed);
@@ -253,7 +282,7 @@ private Q_SLOTS:
                                             R"([{"duration":300,"syncedLyrics":"[00:01.00]far"},
                          {"duration":265,"syncedLyrics":"[00:02.00]near"}])");
         });
-        THttpFetcher fetcher(SettingsFor(server));
+        THttpFetcher fetcher(SettingsFor(server), MakeNetworkTransport);
         TLyricsLookup lookup(fetcher);
         QSignalSpy found(&lookup, &TLyricsLookup::Found);
         const TLyricsQuery query{QStringLiteral("A+B & C"), QStringLiteral("Album"),

@@ -13,6 +13,7 @@
 
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsEdit.h"
+#include "network/NetworkTransport.h"
 #include "online/LocalHttpServer.h"
 #include "onlineui/OnlineChooser.h"
 #include "settings/ProgramDirectory.h"
@@ -59,6 +60,7 @@ class TestOnlineUi : public QObject
 
         TPlayer()
         {
+            Form.SetHttpTransport(MakeNetworkTransport);
             Form.SetDataEditForm(DataEditor);
             Form.SetLyricsEditForm(LyricsEditor);
             const QByteArray url = Server.Url().toLatin1();
