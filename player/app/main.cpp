@@ -187,10 +187,11 @@ int main(int argc, char** argv)
         if (model.DiscID() != 0)
             qCDebug(lcStartup, "disc shown");
         ShowNoDriveHint(mainForm.Controller(), mainForm, SettingsFileName(programDir));
-        mainForm.SetDataEditForm(new TDataEditForm(&mainForm));
-        mainForm.SetProgramEditForm(new TProgramEditForm(&mainForm));
-        mainForm.SetAboutForm(new TAboutForm(&mainForm));
-        mainForm.SetLyricsEditForm(new TLyricsEditForm(model, &mainForm));
+        mainForm.SetDialogMakers(
+            {.DataEdit = [&mainForm] { return new TDataEditForm(&mainForm); },
+             .ProgramEdit = [&mainForm] { return new TProgramEditForm(&mainForm); },
+             .About = [&mainForm] { return new TAboutForm(&mainForm); },
+             .LyricsEdit = [&] { return new TLyricsEditForm(model, &mainForm); }});
         mpris.Register(QDBusConnection::sessionBus());
         started = true;
         if (!image.isEmpty())

@@ -1,5 +1,7 @@
 #include "ui/Main.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
@@ -208,6 +210,8 @@ void TQLNXMainForm::PlaceDialog(QWidget& dialog) const
 
 void TQLNXMainForm::AboutClick()
 {
+    if (!m_aboutForm && m_dialogMakers.About)
+        m_aboutForm = std::exchange(m_dialogMakers.About, {})();
     if (!m_aboutForm)
         return;
     m_aboutForm->SetPaths(SettingsFileName(m_programDir),

@@ -90,6 +90,16 @@ public:
     void LyricsEditClick();
     // The HTTP client of the online lookups.
     void SetHttpTransport(TTransportFactory transport);
+    // The dialogs, made when first opened rather than at start: the editors alone hold over a
+    // megabyte of widgets that playing a disc never needs. A dialog set above is used as it is.
+    struct TDialogMakers
+    {
+        std::function<TDataEditForm*()> DataEdit{};
+        std::function<TProgramEditForm*()> ProgramEdit{};
+        std::function<TAboutForm*()> About{};
+        std::function<TLyricsEditForm*()> LyricsEdit{};
+    };
+    void SetDialogMakers(TDialogMakers makers) { m_dialogMakers = std::move(makers); }
     // Places a dialog beside the main window on the main window's screen.
     void PlaceDialog(QWidget& dialog) const;
 
@@ -181,6 +191,10 @@ private:
     void PopupMenuPopup();
     void ShowPendingLyricsForm();
     int RunDiscEditor(QDialog& editor);
+    // The dialogs, made by their makers on first use; null when there is none.
+    TDataEditForm* DataEditForm();
+    TProgramEditForm* ProgramEditForm();
+    TLyricsEditForm* LyricsEditForm();
     // The track of the entry the track row shows, 0 without one.
     int ShownTrack() const;
     void EditDiscData(const QString& artist, const QString& title, const QStringList& names,
@@ -214,6 +228,7 @@ private:
     TProgramEditForm* m_programEditForm = nullptr;
     std::function<int(QDialog&)> m_discEditorRunner;
     TLyricsEditForm* m_lyricsEditForm = nullptr;
+    TDialogMakers m_dialogMakers;
     TTransportFactory m_httpTransport;
     TSeekInput* m_seekInput = nullptr;
     QString m_programDir;

@@ -4,6 +4,7 @@
 #include "ui/Main.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "disc/DiscDataFile.h"
@@ -57,10 +58,24 @@ void TQLNXMainForm::DataEditClick()
         EditDiscData(m_model.Artist(), m_model.Title(), TrackNames(m_model), false);
 }
 
+TDataEditForm* TQLNXMainForm::DataEditForm()
+{
+    if (!m_dataEditForm && m_dialogMakers.DataEdit)
+        m_dataEditForm = std::exchange(m_dialogMakers.DataEdit, {})();
+    return m_dataEditForm;
+}
+
+TProgramEditForm* TQLNXMainForm::ProgramEditForm()
+{
+    if (!m_programEditForm && m_dialogMakers.ProgramEdit)
+        m_programEditForm = std::exchange(m_dialogMakers.ProgramEdit, {})();
+    return m_programEditForm;
+}
+
 void TQLNXMainForm::EditDiscData(const QString& artist, const QString& title,
                                  const QStringList& names, bool proposed)
 {
-    if (!m_dataEditForm || !m_model.Loaded())
+    if (!m_model.Loaded() || !DataEditForm())
         return;
     WarnUnreadData();
     TDataEditForm& form = *m_dataEditForm;
@@ -90,7 +105,7 @@ void TQLNXMainForm::EditDiscData(const QString& artist, const QString& title,
 
 void TQLNXMainForm::ProgramEditClick()
 {
-    if (!m_programEditForm || !m_model.Loaded())
+    if (!m_model.Loaded() || !ProgramEditForm())
         return;
     WarnUnreadData();
     TProgramEditForm& form = *m_programEditForm;

@@ -3,6 +3,8 @@
 
 #include "ui/Main.h"
 
+#include <utility>
+
 #include "controls/LGauge.h"
 #include "disc/DiscDataFile.h"
 #include "disc/DiscModel.h"
@@ -36,9 +38,16 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
     });
 }
 
+TLyricsEditForm* TQLNXMainForm::LyricsEditForm()
+{
+    if (!m_lyricsEditForm && m_dialogMakers.LyricsEdit)
+        SetLyricsEditForm(std::exchange(m_dialogMakers.LyricsEdit, {})());
+    return m_lyricsEditForm;
+}
+
 void TQLNXMainForm::LyricsEditClick()
 {
-    if (!m_lyricsEditForm || m_model.DiscID() == 0)
+    if (m_model.DiscID() == 0 || !LyricsEditForm())
         return;
     if (m_lyricsEditForm->isHidden()) {
         WarnUnreadData();

@@ -28,9 +28,21 @@ class TestMainLyricsEdit : public QObject
 
     struct TPlayer : TPlayerRig
     {
-        TLyricsEditForm* Editor = new TLyricsEditForm(Model, &Form);
+        TLyricsEditForm* Editor = nullptr;
+        int Made = 0;
 
-        TPlayer() { Form.SetLyricsEditForm(Editor); }
+        // As the program does it, the editor is made when first opened.
+        explicit TPlayer(bool made = false)
+        {
+            if (!made) {
+                Form.SetLyricsEditForm(Editor = new TLyricsEditForm(Model, &Form));
+                return;
+            }
+            Form.SetDialogMakers({.LyricsEdit = [this] {
+                ++Made;
+                return Editor = new TLyricsEditForm(Model, &Form);
+            }});
+        }
         void ChooseLyricsEdit() { Choose(Form.Menu().LyricsEdit()); }
         void Line(const QString& text)
         {
@@ -42,11 +54,14 @@ class TestMainLyricsEdit : public QObject
 private Q_SLOTS:
     void okWhileStoppedShowsTheNewLinesAtOnce()
     {
-        TPlayer p;
+        TPlayer p(true);
         p.Drive.InsertDisc(p.Drive.AddDrive(QStringLiteral("sr0")),
                            TSimDisc::Audio({30, 40}, 0xA3));
         p.Form.FormCreate(1);
+        QCOMPARE(p.Made, 0);
         p.ChooseLyricsEdit();
+        p.ChooseLyricsEdit();
+        QCOMPARE(p.Made, 1);
         p.Line(QStringLiteral("first"));
         p.Editor->SecEdit().setText(QStringLiteral("10"));
         p.Line(QStringLiteral("second"));
