@@ -1,7 +1,5 @@
 #include "online/NetworkModule.h"
 
-#include <mutex>
-
 #include "base/Log.h"
 #include "base/Module.h"
 
@@ -14,24 +12,9 @@ QString NetworkModulePath(const QString& programDir)
 
 TTransportFactory NetworkModuleTransport(const QString& path)
 {
-    struct TModule
-    {
-        QString Path;
-        std::once_flag Loaded;
-        TNetworkModuleEntry Entry = nullptr;
-    };
-    auto module = std::make_shared<TModule>();
-    module->Path = path;
-    return [module]() -> std::unique_ptr<THttpTransport> {
-        std::call_once(module->Loaded, [&m = *module] {
-            QString error;
-            m.Entry = reinterpret_cast<TNetworkModuleEntry>(
-                ModuleEntry(m.Path, NetworkModuleEntry, &error));
-            if (!m.Entry)
-                qCWarning(lcOnline, "no online lookups: %s", qPrintable(error));
-        });
-        return std::unique_ptr<THttpTransport>(module->Entry ? module->Entry() : nullptr);
-    };
+    return ModuleFactory<THttpTransport>(path, NetworkModuleEntry, [](const QString& error) {
+        qCWarning(lcOnline, "no online lookups: %s", qPrintable(error));
+    });
 }
 
 } // namespace qlnx
