@@ -35,6 +35,18 @@ function(qlnx_library name)
     set_property(GLOBAL PROPERTY QLNX_LAYER_PATH_${name} ${path})
 endfunction()
 
+# A module the player loads when it first needs it: one exported entry, every static library
+# inside it hidden, beside the programs in the build tree (lib/qlnx when installed).
+function(qlnx_module name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} MODULE ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+    set_target_properties(${name} PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
+                          LIBRARY_OUTPUT_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+    qlnx_production(${name})
+endfunction()
+
 # Everything a target links, directly or through other targets of the build.
 function(_qlnx_collect_links target out)
     set(seen ${${out}})

@@ -13,7 +13,6 @@ namespace qlnx {
 // What the module exports: a backend on the default audio output, owned by the caller, or
 // nothing when there is no audio output.
 inline constexpr char SinkModuleEntry[] = "qlnx_make_sink_backend";
-using TSinkModuleEntry = TOutputBackend* (*)();
 inline constexpr char SinkModuleFile[] = "qlnx-audiosink.so";
 
 // Where the module is: in lib/qlnx of the installation the program is in, else beside it (the

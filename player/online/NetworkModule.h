@@ -12,7 +12,6 @@ namespace qlnx {
 
 // What the module exports: a transport owned by the caller.
 inline constexpr char NetworkModuleEntry[] = "qlnx_make_http_transport";
-using TNetworkModuleEntry = THttpTransport* (*)();
 inline constexpr char NetworkModuleFile[] = "qlnx-network.so";
 
 // In lib/qlnx of the installation the program is in, else beside it.

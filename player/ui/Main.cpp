@@ -1,7 +1,5 @@
 #include "ui/Main.h"
 
-#include <utility>
-
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
@@ -210,9 +208,7 @@ void TQLNXMainForm::PlaceDialog(QWidget& dialog) const
 
 void TQLNXMainForm::AboutClick()
 {
-    if (!m_aboutForm && m_dialogMakers.About)
-        m_aboutForm = std::exchange(m_dialogMakers.About, {})();
-    if (!m_aboutForm)
+    if (!MadeOnce(m_aboutForm, m_dialogMakers.About))
         return;
     m_aboutForm->SetPaths(SettingsFileName(m_programDir),
                           ResolveDataDir(m_model.DataDir(), m_programDir));

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include <QWidget>
@@ -191,10 +192,13 @@ private:
     void PopupMenuPopup();
     void ShowPendingLyricsForm();
     int RunDiscEditor(QDialog& editor);
-    // The dialogs, made by their makers on first use; null when there is none.
-    TDataEditForm* DataEditForm();
-    TProgramEditForm* ProgramEditForm();
-    TLyricsEditForm* LyricsEditForm();
+    // A dialog, made by its maker on first use; null when there is neither.
+    template <typename TForm> static TForm* MadeOnce(TForm*& form, std::function<TForm*()>& maker)
+    {
+        if (!form && maker)
+            form = std::exchange(maker, {})();
+        return form;
+    }
     // The track of the entry the track row shows, 0 without one.
     int ShownTrack() const;
     void EditDiscData(const QString& artist, const QString& title, const QStringList& names,

@@ -4,7 +4,6 @@
 #include "ui/Main.h"
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "disc/DiscDataFile.h"
@@ -58,24 +57,10 @@ void TQLNXMainForm::DataEditClick()
         EditDiscData(m_model.Artist(), m_model.Title(), TrackNames(m_model), false);
 }
 
-TDataEditForm* TQLNXMainForm::DataEditForm()
-{
-    if (!m_dataEditForm && m_dialogMakers.DataEdit)
-        m_dataEditForm = std::exchange(m_dialogMakers.DataEdit, {})();
-    return m_dataEditForm;
-}
-
-TProgramEditForm* TQLNXMainForm::ProgramEditForm()
-{
-    if (!m_programEditForm && m_dialogMakers.ProgramEdit)
-        m_programEditForm = std::exchange(m_dialogMakers.ProgramEdit, {})();
-    return m_programEditForm;
-}
-
 void TQLNXMainForm::EditDiscData(const QString& artist, const QString& title,
                                  const QStringList& names, bool proposed)
 {
-    if (!m_model.Loaded() || !DataEditForm())
+    if (!m_model.Loaded() || !MadeOnce(m_dataEditForm, m_dialogMakers.DataEdit))
         return;
     WarnUnreadData();
     TDataEditForm& form = *m_dataEditForm;
@@ -105,7 +90,7 @@ void TQLNXMainForm::EditDiscData(const QString& artist, const QString& title,
 
 void TQLNXMainForm::ProgramEditClick()
 {
-    if (!m_model.Loaded() || !ProgramEditForm())
+    if (!m_model.Loaded() || !MadeOnce(m_programEditForm, m_dialogMakers.ProgramEdit))
         return;
     WarnUnreadData();
     TProgramEditForm& form = *m_programEditForm;

@@ -38,16 +38,14 @@ void TQLNXMainForm::SetLyricsEditForm(TLyricsEditForm* form)
     });
 }
 
-TLyricsEditForm* TQLNXMainForm::LyricsEditForm()
-{
-    if (!m_lyricsEditForm && m_dialogMakers.LyricsEdit)
-        SetLyricsEditForm(std::exchange(m_dialogMakers.LyricsEdit, {})());
-    return m_lyricsEditForm;
-}
-
 void TQLNXMainForm::LyricsEditClick()
 {
-    if (m_model.DiscID() == 0 || !LyricsEditForm())
+    if (m_model.DiscID() == 0)
+        return;
+    // Made late, it is wired as one set at start.
+    if (!m_lyricsEditForm && m_dialogMakers.LyricsEdit)
+        SetLyricsEditForm(std::exchange(m_dialogMakers.LyricsEdit, {})());
+    if (!m_lyricsEditForm)
         return;
     if (m_lyricsEditForm->isHidden()) {
         WarnUnreadData();
