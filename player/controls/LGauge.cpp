@@ -168,75 +168,82 @@ QImage TLabelGauge::Compose() const
 {
     if (width() <= 0 || height() <= 0)
         return {};
-    const QPalette& pal = palette();
     QImage work = NewImage(size(), devicePixelRatioF(), *this);
-    {
-        QPainter painter(&work);
-        QRect r = rect();
-        if (m_borderStyle == TBorderStyle::Single) {
-            // The frame is what stays of a fill in BorderColor once the inside is painted.
-            painter.fillRect(r, ResolveColor(m_borderColor, pal));
-            r.adjust(1, 1, -1, -1);
-        }
-        const QColor back = ResolveColor(m_backColor, pal);
-        painter.fillRect(r, back);
-        if (m_kind == TGaugeKind::HorizontalBar) {
-            const int n = GaugeFill(r.width(), m_maxValue, m_progress);
-            if (n > 0)
-                painter.fillRect(QRect(r.left(), r.top(), n, r.height()),
-                                 ResolveColor(m_foreColor, pal));
-        } else if (m_kind == TGaugeKind::VerticalBar) {
-            const int n = GaugeFill(r.height(), m_maxValue, m_progress);
-            if (n > 0)
-                painter.fillRect(QRect(r.left(), r.top() + r.height() - n, r.width(), n),
-                                 ResolveColor(m_foreColor, pal));
-        }
-        painter.end();
-        if (m_showText)
-            DrawLabel(work, r);
-    }
-    return work;
-}
-
-void TLabelGauge::DrawLabel(QImage& work, const QRect& inner) const
-{
-    if (m_text.isEmpty() || inner.isEmpty())
-        return;
-    auto drawText = [&](QPainter& painter, const QColor& color) {
-        painter.setFont(font());
-        const QFontMetrics fm = painter.fontMetrics();
-        const QPoint at = GaugeLabelOrigin(inner, QSize(fm.horizontalAdvance(m_text), fm.height()));
-        painter.setClipRect(inner);
-        painter.setPen(color);
-        painter.drawText(at.x(), at.y() + fm.ascent(), m_text);
-    };
-
+    QPainter painter(&work);
+    const QRect inner = PaintBar(painter);
+    if (!m_showText)
+        return work;
     if (!m_invertText) {
-        QPainter painter(&work);
-        drawText(painter, ResolveColor(m_fontColor, palette()));
-        return;
+        DrawLabel(painter, inner, ResolveColor(m_fontColor, palette()));
+        return work;
     }
+    painter.end();
     // White text on black, combined by exclusive-or: black leaves the work image as it is,
     // white turns every pixel under the text into its complement.
     QImage mask = NewImage(size(), devicePixelRatioF(), *this);
     mask.fill(Qt::black);
     {
-        QPainter painter(&mask);
-        drawText(painter, Qt::white);
+        QPainter maskPainter(&mask);
+        DrawLabel(maskPainter, inner, Qt::white);
     }
-    QPainter painter(&work);
+    painter.begin(&work);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     painter.drawImage(0, 0, mask);
+    return work;
+}
+
+QRect TLabelGauge::PaintBar(QPainter& painter) const
+{
+    const QPalette& pal = palette();
+    QRect r = rect();
+    if (m_borderStyle == TBorderStyle::Single) {
+        // The frame is what stays of a fill in BorderColor once the inside is painted.
+        painter.fillRect(r, ResolveColor(m_borderColor, pal));
+        r.adjust(1, 1, -1, -1);
+    }
+    painter.fillRect(r, ResolveColor(m_backColor, pal));
+    if (m_kind == TGaugeKind::HorizontalBar) {
+        const int n = GaugeFill(r.width(), m_maxValue, m_progress);
+        if (n > 0)
+            painter.fillRect(QRect(r.left(), r.top(), n, r.height()),
+                             ResolveColor(m_foreColor, pal));
+    } else if (m_kind == TGaugeKind::VerticalBar) {
+        const int n = GaugeFill(r.height(), m_maxValue, m_progress);
+        if (n > 0)
+            painter.fillRect(QRect(r.left(), r.top() + r.height() - n, r.width(), n),
+                             ResolveColor(m_foreColor, pal));
+    }
+    return r;
+}
+
+void TLabelGauge::DrawLabel(QPainter& painter, const QRect& inner, const QColor& color) const
+{
+    if (m_text.isEmpty() || inner.isEmpty())
+        return;
+    painter.setFont(font());
+    const QFontMetrics fm = painter.fontMetrics();
+    const QPoint at = GaugeLabelOrigin(inner, QSize(fm.horizontalAdvance(m_text), fm.height()));
+    painter.setClipRect(inner);
+    painter.setPen(color);
+    painter.drawText(at.x(), at.y() + fm.ascent(), m_text);
 }
 
 void TLabelGauge::paintEvent(QPaintEvent*)
 {
-    const QImage work = Compose();
-    if (work.isNull())
+    if (width() <= 0 || height() <= 0)
         return;
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, work);
+    if (m_showText && m_invertText) {
+        // The exclusive-or needs an image of known format beneath it.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, Compose());
+        return;
+    }
+    // Otherwise straight into the window's back buffer, which reaches the screen in one step
+    // anyway: an image of our own for each paint cost more than all the drawing in it.
+    const QRect inner = PaintBar(painter);
+    if (m_showText)
+        DrawLabel(painter, inner, ResolveColor(m_fontColor, palette()));
 }
 
 void TLabelGauge::mousePressEvent(QMouseEvent* event)

@@ -8,6 +8,8 @@
 
 #include "uilogic/Colors.h"
 
+class QPainter;
+
 namespace qlnx {
 
 enum class TGaugeKind
@@ -24,9 +26,9 @@ enum class TBorderStyle
 
 // A progress gauge with a text label across it. The label can be inverted: each of its pixels
 // takes the complement of the colour beneath, so it stays readable where it crosses the end of
-// the bar. The whole control is composed in an off-screen image and copied in one step, and a
-// property write repaints at once, only when the value really changes, so a poll that finds the
-// same second twice draws nothing.
+// the bar. The whole control is drawn into the window's back buffer and reaches the screen in
+// one step, and a property write repaints at once, only when the value really changes, so a
+// poll that finds the same second twice draws nothing.
 class TLabelGauge final : public QWidget
 {
     Q_OBJECT
@@ -87,7 +89,9 @@ protected:
 
 private:
     void Changed();
-    void DrawLabel(QImage& work, const QRect& inner) const;
+    // The frame, the background and the bar; returns the area inside the frame.
+    QRect PaintBar(QPainter& painter) const;
+    void DrawLabel(QPainter& painter, const QRect& inner, const QColor& color) const;
 
     QString m_text;
     TGaugeKind m_kind = TGaugeKind::HorizontalBar;

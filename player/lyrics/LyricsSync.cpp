@@ -6,7 +6,15 @@ namespace qlnx {
 
 QString FormatMinSec(int minutes, int seconds)
 {
-    return QString::asprintf("%d:%.2d", minutes, seconds);
+    // Built by hand: this runs once a second while a disc plays, and the printf machinery is
+    // the costliest part of it.
+    QString text = QString::number(minutes);
+    text.reserve(text.size() + 4);
+    text += u':';
+    if (seconds >= 0 && seconds < 10)
+        text += u'0';
+    text += QString::number(seconds);
+    return text;
 }
 
 TGaugePosition GaugePosition(quint32 position)
