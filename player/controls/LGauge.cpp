@@ -220,12 +220,11 @@ void TLabelGauge::DrawLabel(QPainter& painter, const QRect& inner, const QColor&
 {
     if (m_text.isEmpty() || inner.isEmpty())
         return;
-    painter.setFont(font());
-    const QFontMetrics fm = painter.fontMetrics();
-    const QPoint at = GaugeLabelOrigin(inner, QSize(fm.horizontalAdvance(m_text), fm.height()));
+    m_label.Prepare(font(), *this);
+    const QPoint at = GaugeLabelOrigin(inner, QSize(m_label.Width(m_text), m_label.Height()));
     painter.setClipRect(inner);
     painter.setPen(color);
-    painter.drawText(at.x(), at.y() + fm.ascent(), m_text);
+    m_label.Draw(painter, QPointF(at.x(), at.y() + m_label.Ascent()), m_text);
 }
 
 void TLabelGauge::paintEvent(QPaintEvent*)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "controls/LabelGlyphs.h"
 #include "uilogic/Colors.h"
 
 class QPainter;
@@ -106,6 +107,8 @@ private:
     int m_maxValue = 100;
     int m_progress = 0;
     bool m_leftPressed = false;
+    // The positions it shows are made of these; the glyphs are looked up on the first paint.
+    mutable TLabelGlyphs m_label{QStringLiteral("0123456789:")};
 };
 
 // Filled pixels of a bar extent pixels long: extent ÷ maxValue × progress, truncated, at most

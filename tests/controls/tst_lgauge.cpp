@@ -1,8 +1,10 @@
 #include <climits>
 
+#include <QPainter>
 #include <QTest>
 
 #include "controls/LGauge.h"
+#include "controls/LabelGlyphs.h"
 
 using namespace qlnx;
 
@@ -283,6 +285,49 @@ private Q_SLOTS:
                 if (image.pixel(x, y) == Border)
                     (x <= end ? blueOverBar : blueOverEmpty) = true;
         QVERIFY(blueOverBar && blueOverEmpty);
+    }
+
+    void labelsFromGlyphsLookAsText()
+    {
+        // Drawn from looked-up glyphs or as text, a label has the pixels and the width that
+        // drawText and QFontMetrics give it, in smooth and crisp fonts, and in fonts that
+        // cannot take the shortcut.
+        QFont smooth(QStringLiteral("IPAPGothic"));
+        smooth.setPixelSize(13);
+        QFont bold(QStringLiteral("DejaVu Sans"));
+        bold.setPixelSize(11);
+        bold.setBold(true);
+        QFont underlined = smooth;
+        underlined.setUnderline(true);
+        QFont spaced = bold;
+        spaced.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+        for (const QFont& font : {smooth, CrispFont(16), bold, underlined, spaced}) {
+            TLabelGlyphs label(QStringLiteral("0123456789:"));
+            QImage drawn(120, 30, QImage::Format_RGB32);
+            label.Prepare(font, drawn);
+            const bool plain = font == smooth || font == bold || font.family() == u"IPAGothic";
+            for (const QString& text :
+                 {QStringLiteral("0:07"), QStringLiteral("255:59"), QStringLiteral("1:0x")}) {
+                QCOMPARE(label.DrawsFromGlyphs(text), plain && !text.contains(u'x'));
+                QImage expected = drawn;
+                for (QImage* image : {&drawn, &expected}) {
+                    image->fill(Qt::white);
+                    QPainter painter(image);
+                    painter.setPen(Qt::black);
+                    if (image == &drawn) {
+                        label.Draw(painter, QPointF(3, 20), text);
+                    } else {
+                        painter.setFont(font);
+                        painter.drawText(QPointF(3, 20), text);
+                    }
+                }
+                QCOMPARE(drawn, expected);
+                const QFontMetrics fm(font, &drawn);
+                QCOMPARE(label.Width(text), fm.horizontalAdvance(text));
+                QCOMPARE(label.Height(), fm.height());
+                QCOMPARE(label.Ascent(), fm.ascent());
+            }
+        }
     }
 };
 
