@@ -26,14 +26,9 @@ QList<QGlyphRun> Shaped(const QString& text, const QFont& font, const QPaintDevi
 
 TLabelGlyphs::TLabelGlyphs(QString characters) : m_characters(std::move(characters)) {}
 
-void TLabelGlyphs::Reset()
-{
-    m_prepared = false;
-}
-
 void TLabelGlyphs::Prepare(const QFont& font, const QPaintDevice& device)
 {
-    if (m_prepared && m_dpiX == device.logicalDpiX() && m_dpiY == device.logicalDpiY() &&
+    if (m_metrics && m_dpiX == device.logicalDpiX() && m_dpiY == device.logicalDpiY() &&
         m_font == font)
         return;
     LookUp(font, device);
@@ -41,7 +36,6 @@ void TLabelGlyphs::Prepare(const QFont& font, const QPaintDevice& device)
 
 void TLabelGlyphs::LookUp(const QFont& font, const QPaintDevice& device)
 {
-    m_prepared = true;
     m_font = font;
     m_dpiX = device.logicalDpiX();
     m_dpiY = device.logicalDpiY();

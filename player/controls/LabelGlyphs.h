@@ -29,8 +29,6 @@ public:
     // Looks the glyphs up for font at device's resolution, unless that is what was last looked
     // up.
     void Prepare(const QFont& font, const QPaintDevice& device);
-    // Forgets what was looked up, for a font that changed.
-    void Reset();
 
     // What QFontMetrics says for the prepared font.
     int Height() const { return m_height; }
@@ -47,11 +45,10 @@ private:
     void LookUp(const QFont& font, const QPaintDevice& device);
 
     QString m_characters;
-    bool m_prepared = false;
     QFont m_font;
     int m_dpiX = 0;
     int m_dpiY = 0;
-    std::optional<QFontMetrics> m_metrics;
+    std::optional<QFontMetrics> m_metrics; // set once something was looked up
     int m_height = 0;
     int m_ascent = 0;
     // Empty while the characters cannot be drawn from their glyphs in this font.
