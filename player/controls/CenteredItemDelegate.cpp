@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -39,12 +40,22 @@ class TCenteredCombo final : public QComboBox
 {
 public:
     TCenteredCombo(QWidget* parent, TPopupWidth popupWidth)
-        : QComboBox(parent), m_popupWidth(popupWidth)
+        : QComboBox(parent), m_delegate(new TCenteredItemDelegate(this)), m_popupWidth(popupWidth)
     {
     }
 
+    TCenteredItemDelegate& Delegate() { return *m_delegate; }
+
     void showPopup() override
     {
+        // The open list (a window of its own with a list view) is made on the first opening,
+        // not with the row: it is the costliest part of the row and most starts never open it.
+        // Made now, it takes the row's font as it would have taken every change of it.
+        if (view()->itemDelegate() != m_delegate) {
+            setItemDelegate(m_delegate);
+            QEvent fontChange(QEvent::FontChange);
+            QComboBox::changeEvent(&fontChange);
+        }
         QComboBox::showPopup();
         QWidget* popup = view()->window();
         if (popup == window())
@@ -64,7 +75,21 @@ public:
         popup->setGeometry(x, popup->y(), w, popup->height());
     }
 
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        // Qt hands a new font on to the open list and makes the list to do so. Before the
+        // list exists there is nobody to tell. (The row's cached size hint stays as it was:
+        // the window places its rows itself.)
+        if (event->type() == QEvent::FontChange && !findChild<QAbstractItemView*>()) {
+            QWidget::changeEvent(event);
+            return;
+        }
+        QComboBox::changeEvent(event);
+    }
+
 private:
+    TCenteredItemDelegate* m_delegate;
     TPopupWidth m_popupWidth;
 };
 
@@ -74,16 +99,13 @@ QComboBox* MakeCenteredCombo(QWidget* parent, TPopupWidth popupWidth)
 {
     auto* combo = new TCenteredCombo(parent, popupWidth);
     combo->setFocusPolicy(Qt::NoFocus);
-    auto* delegate = new TCenteredItemDelegate(combo);
-    combo->setItemDelegate(delegate);
-    combo->view()->setItemDelegate(delegate);
     return combo;
 }
 
 void SetComboItemHeight(QComboBox& combo, int height)
 {
-    if (auto* delegate = dynamic_cast<TCenteredItemDelegate*>(combo.itemDelegate()))
-        delegate->SetItemHeight(height);
+    if (auto* centered = dynamic_cast<TCenteredCombo*>(&combo))
+        centered->Delegate().SetItemHeight(height);
 }
 
 } // namespace qlnx
