@@ -1,6 +1,7 @@
 #include "controls/LabelGlyphs.h"
 
 #include <utility>
+#include <vector>
 
 #include <QGlyphRun>
 #include <QPaintDevice>
@@ -20,6 +21,30 @@ QList<QGlyphRun> Shaped(const QString& text, const QFont& font, const QPaintDevi
     QTextLine line = layout.createLine();
     layout.endLayout();
     return line.glyphRuns();
+}
+
+// The characters with each ordered pair of them (a character beside itself too) side by side
+// somewhere: k * k + 1 characters, taking at each step the last character not yet followed by
+// the one just taken.
+QString PairWalk(const QString& characters)
+{
+    const qsizetype count = characters.size();
+    QString walk;
+    if (count == 0)
+        return walk;
+    std::vector<bool> followed(std::size_t(count * count), false);
+    qsizetype last = 0;
+    walk.append(characters[last]);
+    for (;;) {
+        qsizetype next = count - 1;
+        while (next >= 0 && followed[std::size_t(last * count + next)])
+            --next;
+        if (next < 0)
+            return walk;
+        followed[std::size_t(last * count + next)] = true;
+        walk.append(characters[next]);
+        last = next;
+    }
 }
 
 } // namespace
@@ -50,28 +75,38 @@ void TLabelGlyphs::LookUp(const QFont& font, const QPaintDevice& device)
         return;
 
     const QFontMetricsF exact(font, &device);
-    QList<quint32> glyphs;
+    const qsizetype count = m_characters.size();
     QList<qreal> advances;
-    QRawFont rawFont;
-    for (const QChar c : std::as_const(m_characters)) {
-        const QList<QGlyphRun> runs = Shaped(QString(c), font, device);
-        if (runs.size() != 1 || runs.front().glyphIndexes().size() != 1)
-            return;
-        // Every character from the same font, or the run would need splitting.
-        if (glyphs.isEmpty())
-            rawFont = runs.front().rawFont();
-        else if (runs.front().rawFont() != rawFont)
-            return;
-        glyphs.append(runs.front().glyphIndexes().front());
+    for (const QChar c : std::as_const(m_characters))
         advances.append(exact.horizontalAdvance(c));
-    }
-    // Shaped in pairs, the characters must come out exactly as their advances add up.
-    for (qsizetype a = 0; a < m_characters.size(); ++a)
-        for (qsizetype b = 0; b < m_characters.size(); ++b) {
-            const QString pair = QString(m_characters[a]) + m_characters[b];
-            if (exact.horizontalAdvance(pair) != advances[a] + advances[b])
-                return;
+    // Shaped as one line with every ordered pair of them side by side, the characters must
+    // each come out as one glyph of one font, the same wherever it stands, at positions that
+    // add up from their own advances. One shaping of the pairs' walk costs what a few
+    // separate pairs would.
+    const QString walk = PairWalk(m_characters);
+    const QList<QGlyphRun> runs = Shaped(walk, font, device);
+    if (runs.size() != 1)
+        return;
+    const QList<quint32> shaped = runs.front().glyphIndexes();
+    const QList<QPointF> positions = runs.front().positions();
+    if (shaped.size() != walk.size() || positions.size() != walk.size())
+        return;
+    QList<quint32> glyphs(count, 0);
+    std::vector<bool> seen(std::size_t(count), false);
+    qreal x = positions.front().x();
+    for (qsizetype i = 0; i < walk.size(); ++i) {
+        const qsizetype c = m_characters.indexOf(walk[i]);
+        if (!seen[std::size_t(c)]) {
+            seen[std::size_t(c)] = true;
+            glyphs[c] = shaped[i];
+        } else if (glyphs[c] != shaped[i]) {
+            return;
         }
+        if (positions[i].x() != x || positions[i].y() != positions.front().y())
+            return;
+        x += advances[c];
+    }
+    const QRawFont rawFont = runs.front().rawFont();
     m_glyphs = std::move(glyphs);
     m_advances = std::move(advances);
     m_rawFont = rawFont;
