@@ -9,7 +9,6 @@
 #include <QDBusConnection>
 #include <QEvent>
 #include <QFileInfo>
-#include <QFont>
 #include <QTimer>
 
 #include <fontconfig/fontconfig.h>
@@ -19,6 +18,7 @@
 #include "audio/SinkModule.h"
 #include "base/Log.h"
 #include "base/Version.h"
+#include "controls/FontName.h"
 #include "desktop/FirstStart.h"
 #include "desktop/MprisService.h"
 #include "disc/DiscModel.h"
@@ -117,8 +117,7 @@ int main(int argc, char** argv)
         return 0;
 
     // The stored font names are those of the Windows Japanese fonts; the IPA fonts stand in.
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    InstallFontStandIns();
 
     const QString programDir = ProgramDirectory();
     const TIniFile settings(SettingsFileName(programDir));

@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+#include "controls/FontName.h"
 #include "disc/DiscModel.h"
 #include "lyricsui/TimeField.h"
 
@@ -106,7 +107,7 @@ QPushButton* TLyricsEditForm::MakeButton(const QString& caption)
 void TLyricsEditForm::FormCreate()
 {
     setWindowTitle(QStringLiteral("Lyrics Edit"));
-    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont formFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
     FitCaption(*m_findOnlineButton, ButtonWidth);

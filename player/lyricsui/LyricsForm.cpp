@@ -10,6 +10,7 @@
 #include "controls/AndPanel.h"
 #include "controls/Bevel.h"
 #include "controls/Common.h"
+#include "controls/FontName.h"
 #include "lyrics/LyricsGeometry.h"
 #include "uilogic/Colors.h"
 #include "uilogic/DroppedImage.h"
@@ -27,13 +28,13 @@ TLyricsForm::TLyricsForm(QWidget* parent)
     // activation, the keyboard focus or an open menu from the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAcceptDrops(true); // a disc image dropped here opens as on the main window
-    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont formFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
     setMinimumSize(LyricsMinimumClientSize(MainDesign::ButtonWidth));
     resize(363, 92);
 
-    QFont panelFont(QStringLiteral("ＭＳ Ｐゴシック"), 10);
+    const QFont panelFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"), 10);
     m_curLyricsPanel->setGeometry(8, 4, 325, 20);
     m_nextLyricsPanel->setGeometry(8, 28, 325, 20);
     for (TAndPanel* panel : {m_curLyricsPanel, m_nextLyricsPanel}) {

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "controls/FontName.h"
+
 namespace qlnx {
 
 TAboutForm::TAboutForm(QWidget* parent)
@@ -12,7 +14,7 @@ TAboutForm::TAboutForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("About"));
     setModal(true);
-    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont formFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
     setFixedSize(201, 161);

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "controls/FontName.h"
 #include "controls/ListBox.h"
 #include "disc/DiscDataFile.h"
 
@@ -58,7 +59,7 @@ TDataEditForm::TDataEditForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Data Edit"));
     setModal(true);
-    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont formFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
     setFixedSize(209, 369);

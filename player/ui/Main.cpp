@@ -18,6 +18,7 @@
 #include "controls/CenteredItemDelegate.h"
 #include "controls/ColorResolve.h"
 #include "controls/Common.h"
+#include "controls/FontName.h"
 #include "controls/LGauge.h"
 #include "disc/DiscModel.h"
 #include "disc/Tmsf.h"
@@ -44,7 +45,7 @@ TQLNXMainForm::TQLNXMainForm(TDiscModel& model, CdDevice& device, const QString&
 {
     setWindowTitle(QStringLiteral("QLNX"));
     setAcceptDrops(true); // a disc image dropped on the window is opened
-    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont formFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(13);
     setFont(formFont);
 

@@ -12,6 +12,7 @@
 
 #include "controls/AndPanel.h"
 #include "controls/Common.h"
+#include "controls/FontName.h"
 #include "controls/LGauge.h"
 #include "disc/DiscModel.h"
 #include "lyricsui/LyricsForm.h"
@@ -29,7 +30,7 @@ namespace {
 // belongs to the controls that draw with the font.
 QFont StoredFont(QFont font, const TFontSettings& stored)
 {
-    font.setFamily(stored.Name);
+    SetFontName(font, stored.Name);
     if (stored.Size > 0)
         font.setPointSize(stored.Size);
     font.setBold(stored.Style & FontStyleBold);
@@ -42,7 +43,7 @@ QFont StoredFont(QFont font, const TFontSettings& stored)
 TFontSettings FontToStore(const QFont& font, TColor color)
 {
     TFontSettings stored;
-    stored.Name = font.family();
+    stored.Name = FontName(font);
     stored.Size = font.pointSize() > 0 ? font.pointSize() : QFontInfo(font).pointSize();
     stored.Color = color;
     stored.Style = (font.bold() ? FontStyleBold : 0) | (font.italic() ? FontStyleItalic : 0) |

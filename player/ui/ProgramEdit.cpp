@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "controls/FontName.h"
 #include "controls/ListBox.h"
 
 namespace qlnx {
@@ -42,7 +43,7 @@ TProgramEditForm::TProgramEditForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Program"));
     setModal(true);
-    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont formFont = NamedFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
     setFixedSize(553, 249);

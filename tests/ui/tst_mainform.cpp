@@ -356,7 +356,8 @@ private Q_SLOTS:
         QCOMPARE(p.Form.LyricsForm().pos(), QPoint(0, p.Form.height()));
         QCOMPARE(p.Form.LyricsForm().size(), p.Form.LyricsForm().minimumSize());
         QCOMPARE(p.Form.LyricsFormMode(), int(TLyricsFormMode::Depend));
-        QCOMPARE(p.Form.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        // The default "ＭＳ Ｐゴシック" (written back below) under its stand-in here.
+        QCOMPARE(p.Form.font().family(), QStringLiteral("IPAPGothic"));
         QCOMPARE(p.Form.font().pointSize(), 10);
         QCOMPARE(p.Form.LyricsForm().NextLyricsPanel().FontColor(), clGrayText);
         QVERIFY(p.Form.OptionAction(TPlayOption::Repeat).isChecked());
@@ -403,6 +404,8 @@ private Q_SLOTS:
         QVERIFY(p.Form.Menu().InvertText().isChecked());
         QCOMPARE(p.Form.ArtistPanel().FontColor(), clRed);
         QVERIFY(p.Form.font().bold() && p.Form.font().italic());
+        // The stand-in is asked for and drawn with; the Windows name goes back into the file.
+        QCOMPARE(p.Form.font().families(), QStringList{QStringLiteral("IPAGothic")});
         QCOMPARE(p.Form.TrackNumberStyle(), TTrackNumberStyle::Brackets2);
         QCOMPARE(p.Model.DataDir(), QStringLiteral("/tmp/discs/"));
         QVERIFY(!p.Form.LyricsForm().isVisible()); // Off
