@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -281,6 +282,19 @@ void TQLNXMainForm::ShowForm()
 
 void TQLNXMainForm::StartPlayback(std::optional<quint32> seed)
 {
+    // The probe resets the display, greys the buttons, loads the disc and shows its first
+    // track without waiting for anything (the drives are watched beside it): each of those
+    // repaints, the gauge's among them, would be on the screen for well under a frame. Held
+    // back, they come as one paint at its end.
+    const std::array<QWidget*, 2> windows{this, m_lyricsForm};
+    for (QWidget* window : windows)
+        window->setUpdatesEnabled(false);
+    const auto paint = qScopeGuard([windows] {
+        for (QWidget* window : windows) {
+            window->setUpdatesEnabled(true);
+            window->repaint();
+        }
+    });
     m_controller->Startup(seed);
 }
 
